@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds everything and passes every test: formatting, the debug build's unit,
+# integration and end-to-end tests, and the sanitizer build's unit and
+# integration tests. Installs missing Debian packages first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+
+echo "== clang-format"
+files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests service bench -name '*.cpp' -o -name '*.h')
+if ! clang-format --dry-run --Werror $files; then
+  echo "clang-format: run 'clang-format -i' on the files above" >&2
+  exit 1
+fi
+
+echo "== debug build"
+cmake --preset dev >/dev/null
+cmake --build --preset dev -j "$jobs"
+ctest --preset dev -j "$jobs" ${MURMEL_CTEST_ARGS:-}
+
+if [[ -z "${MURMEL_SKIP_ASAN:-}" ]]; then
+  echo "== sanitizer build"
+  cmake --preset asan >/dev/null
+  cmake --build --preset asan -j "$jobs"
+  ASAN_OPTIONS=detect_leaks=0 ctest --preset asan -j "$jobs" -L 'unit|integration'
+fi

@@ -1,0 +1,85 @@
+#include "desktop/CWebPage.h"
+
+std::string SystemMessageText(long code) {
+    switch (code) {
+        case kScriptUnknownName:
+            return "Unknown name.\n";
+        case kScriptException:
+            return "Exception occurred.\n";
+        case kScriptFailed:
+            return "Unspecified error\n";
+        default:
+            return "FormatMessage Netive Error";
+    }
+}
+
+CWebPage::CWebPage() : m_alive(std::make_shared<CWebPage*>(this)) {}
+
+CWebPage::~CWebPage() = default;
+
+void CWebPage::RecordError(const std::string& message) {
+    m_lastError = "JSCall Error:\n" + message;
+}
+
+bool CWebPage::BindDocument(IHtmlWindow* document) {
+    if (!document) {
+        RecordError("NULL pointer");
+        return false;
+    }
+    m_document = nullptr;
+    if (!document->HasDocument()) {
+        RecordError("Failed to get HTML document COM object");
+        return false;
+    }
+    m_document = document;
+    return true;
+}
+
+static long FailureCode(ScriptResult::Status status) {
+    switch (status) {
+        case ScriptResult::Status::NotFound:
+            return kScriptUnknownName;
+        case ScriptResult::Status::Threw:
+            return kScriptException;
+        case ScriptResult::Status::NoDocument:
+        case ScriptResult::Status::Failed:
+        case ScriptResult::Status::Ok:
+            break;
+    }
+    return kScriptFailed;
+}
+
+bool CWebPage::InvokeScript(const std::string& name, const StringList& arguments,
+                            ScriptCallback result) {
+    if (!m_document || !m_document->HasDocument()) {
+        if (!m_document) RecordError("NULL pointer");
+        RecordError("Cannot GetScript");
+        return false;
+    }
+    std::weak_ptr<CWebPage*> alive = m_alive;
+    m_document->CallFunction(name, arguments, [alive, result](const ScriptResult& outcome) {
+        auto self = alive.lock();
+        if (self && outcome.status != ScriptResult::Status::Ok) {
+            if (outcome.status == ScriptResult::Status::NoDocument)
+                (*self)->RecordError("Cannot GetScript");
+            else
+                (*self)->RecordError(SystemMessageText(FailureCode(outcome.status)));
+        }
+        if (result) result(outcome);
+    });
+    return true;
+}
+
+bool CWebPage::InvokeScript(const std::string& name, ScriptCallback result) {
+    return InvokeScript(name, StringList{}, std::move(result));
+}
+
+bool CWebPage::InvokeScript(const std::string& name, const std::string& first,
+                            ScriptCallback result) {
+    return InvokeScript(name, StringList{first}, std::move(result));
+}
+
+bool CWebPage::InvokeScript(const std::string& name, const std::string& first,
+                            const std::string& second, ScriptCallback result) {
+    return InvokeScript(name, StringList{first, second}, std::move(result));
+}

@@ -1,0 +1,51 @@
+#pragma once
+// Calls global functions of a page script by name with string arguments.
+// Failures are silent: they only leave their text in m_lastError.
+#include <memory>
+#include <string>
+
+#include "platform/HtmlWindow.h"
+
+// The failure codes the page host reports, as the desktop's message texts
+// know them.
+enum : long {
+    kScriptUnknownName = static_cast<long>(0x80020006L),  // no such function
+    kScriptException = static_cast<long>(0x80020009L),    // the function threw
+    kScriptFailed = static_cast<long>(0x80004005L),       // the engine failed
+};
+
+// The message text of a failure code, trailing line break included;
+// "FormatMessage Netive Error" for a code that has no text.
+std::string SystemMessageText(long code);
+
+class CWebPage {
+public:
+    CWebPage();
+    virtual ~CWebPage();
+    CWebPage(const CWebPage&) = delete;
+    CWebPage& operator=(const CWebPage&) = delete;
+
+    // Binds to the document the window currently shows.
+    bool BindDocument(IHtmlWindow* document);
+
+    // Calls `name` with the arguments in order. Returns false at once when
+    // no document is bound; a function that is missing or throws is found
+    // out when the page answers, which records the failure and reports it
+    // to `result`, if given.
+    bool InvokeScript(const std::string& name, const StringList& arguments,
+                      ScriptCallback result = nullptr);
+    bool InvokeScript(const std::string& name, ScriptCallback result = nullptr);
+    bool InvokeScript(const std::string& name, const std::string& first,
+                      ScriptCallback result = nullptr);
+    bool InvokeScript(const std::string& name, const std::string& first,
+                      const std::string& second, ScriptCallback result = nullptr);
+
+    void RecordError(const std::string& message);
+    const std::string& LastError() const { return m_lastError; }
+
+private:
+    IHtmlWindow* m_document = nullptr;
+    std::string m_lastError;
+    // Answers that arrive after this object is gone are dropped.
+    std::shared_ptr<CWebPage*> m_alive;
+};

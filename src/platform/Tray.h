@@ -1,0 +1,43 @@
+#pragma once
+// The notification-area icon. Add, Modify and Delete answer as a desktop
+// shell would: Add fails while no tray host is there. UI thread only.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Types.h"
+
+struct TrayIconData {
+    int iconId = 0;        // 128 signed in, 266 signed out, 265 new message
+    std::string tooltip;   // at most 127 characters
+    bool hidden = false;
+};
+
+enum class TrayClick { LeftUp, RightUp, Other };
+
+struct TrayMenuItem {
+    unsigned commandId = 0;  // 0: separator
+    std::string text;
+};
+
+class ITrayEvents {
+public:
+    virtual ~ITrayEvents() = default;
+    virtual void OnTrayClick(TrayClick click, Point at) {}
+    // The menu is about to be shown by the host: return its items now.
+    virtual std::vector<TrayMenuItem> OnMenuRequest() { return {}; }
+    virtual void OnMenuCommand(unsigned commandId) {}
+    // A tray host appeared again (the shell restarted).
+    virtual void OnHostRestarted() {}
+};
+
+class ITray {
+public:
+    virtual ~ITray() = default;
+    virtual void SetEvents(ITrayEvents* events) = 0;
+    virtual bool Add(const TrayIconData& icon) = 0;
+    virtual bool Modify(const TrayIconData& icon) = 0;
+    virtual bool Delete() = 0;
+    // Shows a menu at the pointer where the host leaves menus to the item.
+    virtual void PopupMenu(const std::vector<TrayMenuItem>& items, Point at) = 0;
+};
