@@ -1,0 +1,27 @@
+#pragma once
+// Window message and timer numbers shared by the windows of the program.
+// The controller's own messages keep the numbers other windows and a second
+// instance send them by.
+
+enum : unsigned {
+    WM_CLOSE = 0x0010,
+    WM_KEYDOWN = 0x0100,
+    WM_TIMER = 0x0113,
+    WM_LBUTTONUP = 0x0202,
+    WM_RBUTTONUP = 0x0205,
+
+    UWM_TOAST_OPEN = 1010,
+    UWM_TOAST_CLOSED = 1012,
+    UWM_SIGNIN_RESULT = 1016,
+    UWM_SHOW_HOST = 1017,
+    UWM_HOST_CLOSED = 1021,
+    UWM_NOTICE_DONE = 1022,
+    UWM_ACTIVATE = 1023,
+    UWM_TRAY = 0x8001,
+};
+
+enum : unsigned {
+    TIMER_SIGNIN_WATCHDOG = 1002,
+    TIMER_PING = 1019,
+    TIMER_TOAST = 2000,
+};
