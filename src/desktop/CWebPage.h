@@ -37,8 +37,8 @@ public:
     bool InvokeScript(const std::string& name, ScriptCallback result = nullptr);
     bool InvokeScript(const std::string& name, const std::string& first,
                       ScriptCallback result = nullptr);
-    bool InvokeScript(const std::string& name, const std::string& first,
-                      const std::string& second, ScriptCallback result = nullptr);
+    bool InvokeScript(const std::string& name, const std::string& first, const std::string& second,
+                      ScriptCallback result = nullptr);
 
     void RecordError(const std::string& message);
     const std::string& LastError() const { return m_lastError; }

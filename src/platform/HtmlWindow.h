@@ -41,16 +41,16 @@ using ScriptCallback = std::function<void(const ScriptResult&)>;
 enum class DataKind { InnerText, InputValue, Checkbox };
 
 struct HtmlWindowSpec {
-    int resourceId = 0;           // the program's page shown first (0: none)
+    int resourceId = 0;  // the program's page shown first (0: none)
     int width = 0;
     int height = 0;
     std::string title;
-    bool decorated = false;       // caption and border from the window manager
+    bool decorated = false;  // caption and border from the window manager
     bool resizable = false;
-    bool taskbar = true;          // false: no taskbar entry (toasts)
-    bool notification = false;    // window type hint for toasts
+    bool taskbar = true;        // false: no taskbar entry (toasts)
+    bool notification = false;  // window type hint for toasts
     bool topmost = false;
-    bool ownWebProcess = false;   // the web-client window; other pages share one
+    bool ownWebProcess = false;  // the web-client window; other pages share one
 };
 
 class IHtmlWindow {

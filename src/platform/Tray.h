@@ -8,8 +8,8 @@
 #include "platform/Types.h"
 
 struct TrayIconData {
-    int iconId = 0;        // 128 signed in, 266 signed out, 265 new message
-    std::string tooltip;   // at most 127 characters
+    int iconId = 0;       // 128 signed in, 266 signed out, 265 new message
+    std::string tooltip;  // at most 127 characters
     bool hidden = false;
 };
 

@@ -57,11 +57,14 @@ IMessageTarget* GlibEventLoop::Find(WindowHandle handle) {
     return it == m_targets.end() ? nullptr : it->second;
 }
 
-bool GlibEventLoop::Known(WindowHandle handle) { return Find(handle) != nullptr; }
+bool GlibEventLoop::Known(WindowHandle handle) {
+    return Find(handle) != nullptr;
+}
 
 gboolean GlibEventLoop::DeliverPosted(gpointer data) {
     auto* d = static_cast<Delivery*>(data);
-    if (IMessageTarget* target = d->loop->Find(d->to)) target->OnMessage(d->msg, d->wParam, d->lParam);
+    if (IMessageTarget* target = d->loop->Find(d->to))
+        target->OnMessage(d->msg, d->wParam, d->lParam);
     delete d;
     return G_SOURCE_REMOVE;
 }
@@ -108,7 +111,8 @@ std::intptr_t GlibEventLoop::Send(WindowHandle to, unsigned msg, std::uintptr_t 
     auto* d = new Delivery{this, to, msg, wParam, lParam, &mutex, &done, &finished, &result};
     GSource* source = g_idle_source_new();
     g_source_set_priority(source, G_PRIORITY_HIGH);
-    g_source_set_callback(source, DeliverSent, d, [](gpointer p) { delete static_cast<Delivery*>(p); });
+    g_source_set_callback(source, DeliverSent, d,
+                          [](gpointer p) { delete static_cast<Delivery*>(p); });
     g_source_attach(source, nullptr);
     g_source_unref(source);
     std::unique_lock lock(mutex);
@@ -137,6 +141,10 @@ void GlibEventLoop::KillTimer(WindowHandle owner, unsigned id) {
     m_timers.erase(it);
 }
 
-void GlibEventLoop::Run() { g_main_loop_run(m_loop); }
+void GlibEventLoop::Run() {
+    g_main_loop_run(m_loop);
+}
 
-void GlibEventLoop::Quit() { g_main_loop_quit(m_loop); }
+void GlibEventLoop::Quit() {
+    g_main_loop_quit(m_loop);
+}
