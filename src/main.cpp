@@ -1,2 +1,4 @@
 // Process entry: the start-up sequence lives in CMainApp.
-int main(int argc, char** argv) { return 0; }
+int main(int argc, char** argv) {
+    return 0;
+}

@@ -1,0 +1,209 @@
+#include "controller/CMainDlg.h"
+
+#include "controller/PendingConfig.h"
+#include "controller/SessionState.h"
+#include "platform/Messages.h"
+
+SessionState g_sessionState = SignedOut;
+CMainDlg* g_pMainDlg = nullptr;
+
+namespace {
+constexpr unsigned kPingPeriodMs = 10000;
+
+// The login page's elements that the controller exchanges data with.
+struct Field {
+    const char* id;
+    DataKind kind;
+};
+constexpr Field kTextFields[] = {
+    {"main_title", DataKind::InnerText},
+    {"main_loading", DataKind::InnerText},
+    {"span_signin", DataKind::InnerText},
+    {"div_invalid", DataKind::InnerText},
+    {"div_password_invalid", DataKind::InnerText},
+    {"main_remember", DataKind::InnerText},
+    {"a_forgot", DataKind::InnerText},
+    {"main_signup", DataKind::InnerText},
+    {"main_btn_signup", DataKind::InnerText},
+    {"alarm", DataKind::InnerText},
+};
+}  // namespace
+
+CMainDlg::CMainDlg(Ports& ports) : m_ports(ports) {}
+
+CMainDlg::~CMainDlg() {
+    if (m_hWnd) OnDestroy();
+}
+
+void CMainDlg::DoModal() {
+    if (!Create()) return;
+    if (!m_ended) m_ports.loop.Run();
+    OnDestroy();
+}
+
+bool CMainDlg::Create() {
+    m_hWnd = m_ports.loop.Register(this);
+    HtmlWindowSpec spec;
+    spec.resourceId = kPageId;
+    spec.width = kWidth;
+    spec.height = kHeight;
+    spec.title = kTitle;
+    spec.taskbar = true;
+    m_window = m_ports.htmlWindows.Create(spec, this);
+    if (!m_window) return false;
+    for (const Field& f : kTextFields) m_window->BindData(f.id, f.kind);
+    m_window->BindData("input_email", DataKind::InputValue);
+    m_window->BindData("input_password", DataKind::InputValue);
+    m_window->BindData("checkbox_email", DataKind::Checkbox);
+    return OnInitDialog();
+}
+
+bool CMainDlg::OnInitDialog() {
+    LoadPageTexts();
+    m_window->SetTitle(kTitle);
+    if (m_window->HasDocument() && m_page.BindDocument(m_window.get()))
+        m_page.InvokeScript("showLoginStatus", "1");
+
+    m_settings.Create(m_ports.htmlWindows, m_hWnd);
+
+    // The toasts stand in a column at the bottom right of the work area,
+    // index 0 lowest, 5 pixels apart and 10 from the edges. Their places are
+    // fixed for the life of the program.
+    const Rect work = m_ports.desktop.WorkArea();
+    for (int k = 0; k < kToastCount; ++k) {
+        CNotiHtmlDlg& toast = m_toasts[k];
+        toast.Create(m_ports.htmlWindows, m_hWnd);
+        const int x = work.right - 238;
+        const int y = work.bottom - 71 * (k + 1) - 5;
+        toast.PlaceAt(x, y);
+    }
+
+    m_host.Create(m_ports.htmlWindows, m_hWnd, AppSettings.webClientBaseUrl);
+    g_pMainDlg = this;
+    m_logoutNotice.Create(m_ports.dialogs, m_hWnd);
+    m_accountDlg.Create(m_ports.dialogs, m_hWnd);
+
+    ShapeWindow();
+    m_window->Center();
+    m_ports.loop.SetTimer(m_hWnd, TIMER_PING, kPingPeriodMs);
+    NavigateHostToSignIn();
+
+    m_nRemember = AppSettings.rememberEmail ? 1 : 0;
+    m_strEmail = AppSettings.savedEmail;
+    WritePageData();
+    if (m_strEmail.empty()) m_strEmail = m_strEmailHint;
+    m_strPassword = m_strPasswordHint;
+    return true;
+}
+
+void CMainDlg::LoadPageTexts() {
+    m_strTitle = LoadText(161);
+    m_strLoading = LoadText(162);
+    m_strSignin = LoadText(163);
+    m_strInvalidEmail = LoadText(164);
+    m_strInvalidPassword = LoadText(202);
+    m_strRemember = LoadText(165);
+    m_strForgot = LoadText(166);
+    m_strSignupQuestion = LoadText(167);
+    m_strSignup = LoadText(168);
+    m_strAlarm = LoadText(184);
+    m_strEmailHint = LoadText(197);
+    m_strPasswordHint = LoadText(198);
+}
+
+void CMainDlg::WritePageData() {
+    const std::string* texts[] = {&m_strTitle,        &m_strLoading,         &m_strSignin,
+                                  &m_strInvalidEmail, &m_strInvalidPassword, &m_strRemember,
+                                  &m_strForgot,       &m_strSignupQuestion,  &m_strSignup,
+                                  &m_strAlarm};
+    for (size_t i = 0; i < std::size(kTextFields); ++i)
+        m_window->SetData(kTextFields[i].id, *texts[i]);
+    m_window->SetData("input_email", m_strEmail);
+    m_window->SetData("input_password", m_strPassword);
+    m_window->SetData("checkbox_email", m_nRemember ? "1" : "0");
+}
+
+void CMainDlg::ShapeWindow() {
+    m_window->Resize(kWidth, kHeight);
+    m_window->SetRoundedRegion(kCornerEllipse, kCornerEllipse);
+    ShowController();
+    m_window->SetForeground();
+}
+
+// The login window never shows before its page has loaded: until then a
+// request to show it is dropped, and the first completed page shows it.
+void CMainDlg::ShowController() {
+    if (!m_pageLoaded) return;
+    m_window->Show();
+}
+
+void CMainDlg::OnDocumentComplete(const std::string& url, bool topLevel) {
+    if (!topLevel) return;
+    WritePageData();
+    if (!m_pageLoaded) {
+        m_pageLoaded = true;
+        ShowController();
+    }
+}
+
+void CMainDlg::NavigateHostToSignIn() {
+    if (IHtmlWindow* host = m_host.Window())
+        host->Navigate(AppSettings.webClientBaseUrl + kSignInPath, "whoami:murmel_notifier");
+}
+
+void CMainDlg::ShowWebClient() {
+    IHtmlWindow* host = m_host.Window();
+    if (!host) return;
+    host->ShowNoActivate();
+    host->SetForeground();
+}
+
+void CMainDlg::BringForward() {
+    INativeDialog* notice = m_logoutNotice.Dialog();
+    if (notice && notice->IsVisible()) {
+        if (m_host.Window() && m_host.Window()->IsVisible()) m_host.Window()->SetForeground();
+        notice->SetForeground();
+        return;
+    }
+    if (g_sessionState == SignedOut) {
+        ShowController();
+        m_window->SetForeground();
+        return;
+    }
+    ShowWebClient();
+}
+
+std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    switch (msg) {
+        case WM_CLOSE:
+            EndDialog();
+            break;
+        case UWM_ACTIVATE:
+            BringForward();
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+void CMainDlg::OnTimer(unsigned id) {}
+
+void CMainDlg::EndDialog() {
+    m_ended = true;
+    m_ports.loop.Quit();
+}
+
+void CMainDlg::OnDestroy() {
+    if (!m_hWnd) return;
+    m_ports.loop.KillTimer(m_hWnd, TIMER_PING);
+    m_settings.Destroy();
+    for (CNotiHtmlDlg& toast : m_toasts) toast.Destroy();
+    m_host.Destroy();
+    m_logoutNotice.Destroy();
+    m_accountDlg.Destroy();
+    m_ports.loop.Unregister(m_hWnd);
+    m_hWnd = 0;
+    m_window.reset();
+    g_pMainDlg = nullptr;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// Native dialogs and message boxes that record what was shown and answer
+// as the test tells them.
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/MessageBox.h"
+#include "platform/NativeDialog.h"
+
+class FakeNativeDialog : public INativeDialog {
+public:
+    FakeNativeDialog(const NativeDialogSpec& spec, INativeDialogEvents* events)
+        : spec(spec), events(events) {}
+    void SetText(const std::string& t) override { spec.text = t; }
+    void SetTitle(const std::string& t) override { spec.title = t; }
+    void Show() override { visible = true; }
+    void Hide() override { visible = false; }
+    bool IsVisible() const override { return visible; }
+    void SetForeground() override { ++foregroundCount; }
+    // The test answers a modal run through whileModal (e.g. by pressing a
+    // button); without one the run ends at once.
+    void RunModal() override;
+    void EndModal() override { modal = false; }
+
+    NativeDialogSpec spec;
+    INativeDialogEvents* events;
+    bool visible = false;
+    bool modal = false;
+    int modalRuns = 0;
+    int foregroundCount = 0;
+    std::function<void(FakeNativeDialog&)> whileModal;
+};
+
+class FakeNativeDialogFactory : public INativeDialogFactory {
+public:
+    std::unique_ptr<INativeDialog> Create(const NativeDialogSpec& spec,
+                                          INativeDialogEvents* events) override;
+    std::deque<FakeNativeDialog*> created;  // null once destroyed
+};
+
+class FakeMessageBox : public IMessageBox {
+public:
+    struct Shown {
+        std::string text;
+        std::string title;
+        MessageBoxButtons buttons;
+        MessageBoxIcon icon;
+    };
+    MessageBoxAnswer Show(const std::string& text, const std::string& title,
+                          MessageBoxButtons buttons, MessageBoxIcon icon) override;
+
+    std::vector<Shown> shown;
+    // Answers in order; when none is left the box answers Ok or Yes.
+    std::deque<MessageBoxAnswer> answers;
+    // Runs while the box is open, as the nested loop would run events.
+    std::function<void()> whileOpen;
+};

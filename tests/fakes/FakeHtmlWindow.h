@@ -1,0 +1,99 @@
+#pragma once
+// An HTML window that records what the core asks of it and lets a test play
+// the page's side: documents completing, element events, external calls and
+// the answers of script calls.
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/HtmlWindow.h"
+
+class FakeHtmlWindow : public IHtmlWindow {
+public:
+    struct Call {
+        std::string name;
+        StringList args;
+    };
+    struct Navigation {
+        std::string url;
+        std::string header;
+    };
+
+    FakeHtmlWindow(const HtmlWindowSpec& spec, IHtmlWindowEvents* events)
+        : spec(spec), events(events), rect{0, 0, spec.width, spec.height} {}
+
+    // The page side.
+    void CompleteDocument(const std::string& url, bool topLevel = true);
+    void Element(const std::string& id, ElementEvent event = ElementEvent::Click);
+    void External(const std::string& method, const StringList& args = {});
+    void UserSets(const std::string& id, const std::string& value) { data[id] = value; }
+    // Page functions that the page does not define, or that throw.
+    std::vector<std::string> missingFunctions;
+    std::vector<std::string> throwingFunctions;
+
+    void LoadResource(int resourceId) override { loadedResource = resourceId; }
+    void Navigate(const std::string& url, const std::string& extraHeader) override {
+        navigations.push_back({url, extraHeader});
+    }
+    std::string CurrentUrl() const override { return currentUrl; }
+    bool HasDocument() const override { return hasDocument; }
+    void Reload() override { ++reloads; }
+    void CallFunction(const std::string& name, const StringList& args,
+                      ScriptCallback done) override;
+    void BindData(const std::string& id, DataKind kind) override { bound[id] = kind; }
+    std::string GetData(const std::string& id) const override;
+    void SetData(const std::string& id, const std::string& value) override { data[id] = value; }
+    void Show() override;
+    void ShowNoActivate() override { visible = true; }
+    void Hide() override { visible = false; }
+    bool IsVisible() const override { return visible; }
+    void Enable(bool on) override { enabled = on; }
+    bool IsEnabled() const override { return enabled; }
+    bool IsActive() const override { return active; }
+    void SetForeground() override { ++foregroundCount; }
+    void SetTopmost(bool on) override { topmost = on; }
+    void Move(int x, int y) override;
+    void Resize(int width, int height) override;
+    void Center() override { centered = true; }
+    Rect GetRect() const override { return rect; }
+    void SetTitle(const std::string& t) override { title = t; }
+    void SetRoundedRegion(int w, int h) override { region = {w, h}; }
+    void SetDragHandles(const StringList& ids) override { dragHandles = ids; }
+    void Minimize() override { minimized = true; }
+
+    HtmlWindowSpec spec;
+    IHtmlWindowEvents* events;
+    int loadedResource = 0;
+    std::vector<Navigation> navigations;
+    std::string currentUrl;
+    bool hasDocument = false;
+    int reloads = 0;
+    std::vector<Call> calls;
+    std::map<std::string, DataKind> bound;
+    std::map<std::string, std::string> data;
+    bool visible = false;
+    int timesShown = 0;
+    bool enabled = true;
+    bool active = false;
+    int foregroundCount = 0;
+    bool topmost = false;
+    bool centered = false;
+    Rect rect;
+    std::string title;
+    Point region;
+    StringList dragHandles;
+    bool minimized = false;
+};
+
+class FakeHtmlWindowFactory : public IHtmlWindowFactory {
+public:
+    std::unique_ptr<IHtmlWindow> Create(const HtmlWindowSpec& spec,
+                                        IHtmlWindowEvents* events) override;
+    // Every window created, in order; null once the core destroyed it.
+    std::deque<FakeHtmlWindow*> created;
+    // The window created with this page, the first one when several.
+    FakeHtmlWindow* WithPage(int resourceId) const;
+    std::vector<FakeHtmlWindow*> AllWithPage(int resourceId) const;
+};

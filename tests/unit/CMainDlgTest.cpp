@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include "controller/CMainDlg.h"
+#include "controller/PendingConfig.h"
+#include "controller/SessionState.h"
+#include "fakes/FakePorts.h"
+#include "platform/Messages.h"
+
+namespace {
+class ControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_sessionState = SignedOut;
+        fake.desktop.workArea = {0, 0, 1280, 760};
+    }
+    FakeHtmlWindow* Login() { return fake.htmlWindows.WithPage(CMainDlg::kPageId); }
+    FakeHtmlWindow* Host() { return fake.htmlWindows.WithPage(CLoginDlg::kPageId); }
+
+    FakePorts fake;
+    CMainDlg dlg{fake.ports};
+};
+}  // namespace
+
+TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
+    ASSERT_TRUE(dlg.Create());
+    std::vector<int> pages;
+    for (FakeHtmlWindow* w : fake.htmlWindows.created) pages.push_back(w->spec.resourceId);
+    EXPECT_EQ(pages, (std::vector<int>{172, 151, 103, 103, 103, 103, 103, 104}));
+    for (FakeHtmlWindow* w : fake.htmlWindows.created)
+        EXPECT_FALSE(w->visible) << w->spec.resourceId;
+    ASSERT_EQ(fake.dialogs.created.size(), 2u);  // logout notice, then account dialog
+    EXPECT_EQ(fake.dialogs.created[0]->spec.title, "Murmel Alarm");
+    EXPECT_FALSE(fake.dialogs.created[0]->spec.closeBox);
+    EXPECT_FALSE(fake.dialogs.created[0]->visible);
+    EXPECT_FALSE(fake.dialogs.created[1]->visible);
+    EXPECT_EQ(g_pMainDlg, &dlg);
+    EXPECT_EQ(Login()->title, "Murmel Alarm");
+}
+
+TEST_F(ControllerTest, ToastsStandInAColumnAboveTheWorkAreaCorner) {
+    fake.desktop.workArea = {0, 0, 1280, 760};
+    ASSERT_TRUE(dlg.Create());
+    auto toasts = fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId);
+    ASSERT_EQ(toasts.size(), 5u);
+    for (int k = 0; k < 5; ++k) {
+        const Rect r = toasts[k]->GetRect();
+        EXPECT_EQ(r.left, 1280 - 238) << k;
+        EXPECT_EQ(r.top, 760 - 71 * (k + 1) - 5) << k;
+        EXPECT_EQ(r.Width(), 228);
+        EXPECT_EQ(r.Height(), 66);
+        EXPECT_TRUE(toasts[k]->topmost);
+        EXPECT_FALSE(toasts[k]->spec.taskbar);
+        EXPECT_EQ(dlg.m_toasts[k].m_left, r.left);
+        EXPECT_EQ(dlg.m_toasts[k].m_top, r.top);
+    }
+    // 10 pixels from the right and bottom edges; the top one 360 above the bottom.
+    EXPECT_EQ(toasts[0]->GetRect().right, 1270);
+    EXPECT_EQ(toasts[0]->GetRect().bottom, 750);
+    EXPECT_EQ(toasts[4]->GetRect().top, 760 - 360);
+}
+
+TEST_F(ControllerTest, ToastsOnAShortWorkAreaAreNotClamped) {
+    fake.desktop.workArea = {100, 50, 900, 350};  // a panel on the left, 300 high
+    ASSERT_TRUE(dlg.Create());
+    auto toasts = fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId);
+    EXPECT_EQ(toasts[0]->GetRect().left, 900 - 238);
+    EXPECT_EQ(toasts[4]->GetRect().top, 350 - 360);
+}
+
+TEST_F(ControllerTest, LoginWindowShowsOnlyOnceItsPageHasLoaded) {
+    ASSERT_TRUE(dlg.Create());
+    FakeHtmlWindow* login = Login();
+    EXPECT_FALSE(login->visible);
+    EXPECT_EQ(login->GetRect().Width(), 281);
+    EXPECT_EQ(login->GetRect().Height(), 387);
+    EXPECT_EQ(login->region, (Point{17, 17}));
+    EXPECT_TRUE(login->centered);
+
+    // A second start while the page is still loading does not show it either.
+    fake.loop.Post(dlg.Handle(), UWM_ACTIVATE);
+    fake.loop.Pump();
+    EXPECT_FALSE(login->visible);
+
+    // A frame finishing first does not count.
+    login->CompleteDocument("res:///frame.html", false);
+    EXPECT_FALSE(login->visible);
+
+    login->CompleteDocument("res:///html/login.html");
+    EXPECT_TRUE(login->visible);
+    EXPECT_EQ(login->timesShown, 1);
+    login->Hide();
+    login->CompleteDocument("res:///html/login.html");
+    EXPECT_FALSE(login->visible);  // only the first page shows it
+}
+
+TEST_F(ControllerTest, PageFieldsAreWrittenWithHintsAfterTheFirstLoad) {
+    AppSettings.rememberEmail = true;
+    AppSettings.savedEmail = "kim@example.org";
+    ASSERT_TRUE(dlg.Create());
+    FakeHtmlWindow* login = Login();
+    EXPECT_EQ(login->GetData("input_email"), "kim@example.org");
+    EXPECT_EQ(login->GetData("checkbox_email"), "1");
+    EXPECT_EQ(login->GetData("input_password"), "");  // hints reach the page with the next write
+    login->CompleteDocument("res:///html/login.html");
+    EXPECT_EQ(login->GetData("input_password"), "Password");
+    EXPECT_EQ(login->GetData("alarm"), "Alarm");
+    EXPECT_EQ(login->bound.at("checkbox_email"), DataKind::Checkbox);
+    AppSettings.rememberEmail = false;
+    AppSettings.savedEmail.clear();
+}
+
+TEST_F(ControllerTest, EmptyRememberedAddressBecomesTheHint) {
+    ASSERT_TRUE(dlg.Create());
+    Login()->CompleteDocument("res:///html/login.html");
+    EXPECT_EQ(Login()->GetData("input_email"), "Email");
+    EXPECT_EQ(Login()->GetData("checkbox_email"), "0");
+}
+
+TEST_F(ControllerTest, HostLoadsTheSignInPageAndAgainWithTheClientHeader) {
+    ASSERT_TRUE(dlg.Create());
+    FakeHtmlWindow* host = Host();
+    ASSERT_EQ(host->navigations.size(), 2u);
+    const std::string page =
+        AppSettings.webClientBaseUrl + "/account/plugin_signin.html?SigninType=plugin";
+    EXPECT_EQ(host->navigations[0].url, page);
+    EXPECT_EQ(host->navigations[0].header, "");
+    EXPECT_EQ(host->navigations[1].url, page);
+    EXPECT_EQ(host->navigations[1].header, "whoami:murmel_notifier");
+    EXPECT_EQ(host->GetRect().Width(), 1024);
+    EXPECT_EQ(host->GetRect().Height(), 806);
+    EXPECT_EQ(host->title, "");
+    EXPECT_EQ(host->spec.title, "Murmel Alarm");
+    EXPECT_TRUE(host->spec.ownWebProcess);
+    EXPECT_EQ(dlg.m_host.m_active, 1);
+}
+
+TEST_F(ControllerTest, KeepAliveTimerRunsUntilTeardown) {
+    ASSERT_TRUE(dlg.Create());
+    const WindowHandle handle = dlg.Handle();
+    EXPECT_EQ(fake.loop.TimerPeriod(handle, TIMER_PING), 10000u);
+    dlg.OnDestroy();
+    EXPECT_FALSE(fake.loop.HasTimer(handle, TIMER_PING));
+    EXPECT_EQ(g_pMainDlg, nullptr);
+    for (FakeHtmlWindow* w : fake.htmlWindows.created) EXPECT_EQ(w, nullptr);
+    for (FakeNativeDialog* d : fake.dialogs.created) EXPECT_EQ(d, nullptr);
+}
+
+TEST_F(ControllerTest, CloseEndsTheLoopAndEnterOrEscapeDoNot) {
+    ASSERT_TRUE(dlg.Create());
+    Login()->events->OnKey(0xff0d);
+    Login()->events->OnKey(0xff1b);
+    fake.loop.Pump();
+    EXPECT_FALSE(fake.loop.QuitRequested());
+    fake.loop.Post(dlg.Handle(), WM_CLOSE);
+    fake.loop.Run();
+    EXPECT_TRUE(fake.loop.QuitRequested());
+}
+
+TEST_F(ControllerTest, ActivationBringsTheSignInWindowForwardWhenSignedOut) {
+    ASSERT_TRUE(dlg.Create());
+    Login()->CompleteDocument("res:///html/login.html");
+    Login()->Hide();
+    const int before = Login()->foregroundCount;
+    fake.loop.Post(dlg.Handle(), UWM_ACTIVATE);
+    fake.loop.Pump();
+    EXPECT_TRUE(Login()->visible);
+    EXPECT_GT(Login()->foregroundCount, before);
+    EXPECT_FALSE(Host()->visible);
+
+    g_sessionState = SignedIn;
+    Login()->Hide();
+    fake.loop.Post(dlg.Handle(), UWM_ACTIVATE);
+    fake.loop.Pump();
+    EXPECT_FALSE(Login()->visible);
+    EXPECT_TRUE(Host()->visible);
+}

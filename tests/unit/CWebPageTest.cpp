@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "desktop/CWebPage.h"
+#include "fakes/FakeHtmlWindow.h"
+
+namespace {
+struct LoadedPage {
+    IHtmlWindowEvents events;
+    FakeHtmlWindow window{HtmlWindowSpec{}, &events};
+    LoadedPage() { window.hasDocument = true; }
+};
+}  // namespace
+
+TEST(CWebPage, PassesArgumentsInOrderAndEmptyOnesAsEmpty) {
+    LoadedPage page;
+    CWebPage web;
+    ASSERT_TRUE(web.BindDocument(&page.window));
+    EXPECT_TRUE(web.InvokeScript("initValue"));
+    EXPECT_TRUE(web.InvokeScript("AppToScript", "a", "b"));
+    EXPECT_TRUE(web.InvokeScript("setSender", ""));
+    ASSERT_EQ(page.window.calls.size(), 3u);
+    EXPECT_TRUE(page.window.calls[0].args.empty());
+    EXPECT_EQ(page.window.calls[1].args, (StringList{"a", "b"}));
+    EXPECT_EQ(page.window.calls[2].args, (StringList{""}));
+    EXPECT_EQ(web.LastError(), "");
+}
+
+TEST(CWebPage, RecordsFailuresOfThePageWithoutClearingThemOnSuccess) {
+    LoadedPage page;
+    page.window.missingFunctions = {"nothing"};
+    page.window.throwingFunctions = {"broken"};
+    CWebPage web;
+    ASSERT_TRUE(web.BindDocument(&page.window));
+
+    bool ok = true;
+    web.InvokeScript("nothing",
+                     [&](const ScriptResult& r) { ok = r.status == ScriptResult::Status::Ok; });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(web.LastError(), "JSCall Error:\nUnknown name.\n");
+    EXPECT_TRUE(page.window.calls.empty());
+
+    web.InvokeScript("broken");
+    EXPECT_EQ(web.LastError(), "JSCall Error:\nException occurred.\n");
+
+    web.InvokeScript("setTime", "1 : 05 pm");
+    EXPECT_EQ(web.LastError(), "JSCall Error:\nException occurred.\n");
+}
+
+TEST(CWebPage, BindingRules) {
+    LoadedPage page;
+    CWebPage web;
+    EXPECT_FALSE(web.InvokeScript("showLoginStatus", "1"));
+    EXPECT_EQ(web.LastError(), "JSCall Error:\nCannot GetScript");
+
+    ASSERT_TRUE(web.BindDocument(&page.window));
+    EXPECT_FALSE(web.BindDocument(nullptr));
+    EXPECT_EQ(web.LastError(), "JSCall Error:\nNULL pointer");
+    EXPECT_TRUE(web.InvokeScript("showLoginStatus", "9"));  // the old binding holds
+    EXPECT_EQ(page.window.calls.size(), 1u);
+
+    IHtmlWindowEvents none;
+    FakeHtmlWindow empty{HtmlWindowSpec{}, &none};
+    EXPECT_FALSE(web.BindDocument(&empty));
+    EXPECT_EQ(web.LastError(), "JSCall Error:\nFailed to get HTML document COM object");
+    EXPECT_FALSE(web.InvokeScript("showLoginStatus"));
+}
+
+TEST(CWebPage, AnswerAfterThePageObjectIsGoneIsDropped) {
+    // The adapter answers later; the page object may be destroyed by then.
+    class LateWindow : public FakeHtmlWindow {
+    public:
+        using FakeHtmlWindow::FakeHtmlWindow;
+        void CallFunction(const std::string&, const StringList&, ScriptCallback done) override {
+            pending = std::move(done);
+        }
+        ScriptCallback pending;
+    };
+    IHtmlWindowEvents events;
+    LateWindow window{HtmlWindowSpec{}, &events};
+    window.hasDocument = true;
+    auto web = std::make_unique<CWebPage>();
+    web->BindDocument(&window);
+    web->InvokeScript("gone");
+    web.reset();
+    ScriptResult failed;
+    failed.status = ScriptResult::Status::NotFound;
+    window.pending(failed);  // must not touch the destroyed object
+}
+
+TEST(SystemMessageText, UnknownCodeHasTheFallbackText) {
+    EXPECT_EQ(SystemMessageText(12345), "FormatMessage Netive Error");
+    EXPECT_EQ(SystemMessageText(kScriptUnknownName), "Unknown name.\n");
+}
