@@ -8,7 +8,6 @@ SessionState g_sessionState = SignedOut;
 CMainDlg* g_pMainDlg = nullptr;
 
 namespace {
-constexpr unsigned kPingPeriodMs = 10000;
 
 // The login page's elements that the controller exchanges data with.
 struct Field {
@@ -78,10 +77,10 @@ bool CMainDlg::OnInitDialog() {
         toast.PlaceAt(x, y);
     }
 
-    m_host.Create(m_ports.htmlWindows, m_hWnd, AppSettings.webClientBaseUrl);
+    m_host.Create(m_ports.htmlWindows, m_ports.loop, m_hWnd, AppSettings.webClientBaseUrl);
     g_pMainDlg = this;
-    m_logoutNotice.Create(m_ports.dialogs, m_hWnd);
-    m_accountDlg.Create(m_ports.dialogs, m_hWnd);
+    m_logoutNotice.Create(m_ports.dialogs, m_ports.loop, m_hWnd);
+    m_accountDlg.Create(m_ports.dialogs, m_ports.loop, m_ports.shell, m_hWnd);
 
     ShapeWindow();
     m_window->Center();
@@ -172,22 +171,6 @@ void CMainDlg::BringForward() {
     }
     ShowWebClient();
 }
-
-std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    switch (msg) {
-        case WM_CLOSE:
-            EndDialog();
-            break;
-        case UWM_ACTIVATE:
-            BringForward();
-            break;
-        default:
-            break;
-    }
-    return 0;
-}
-
-void CMainDlg::OnTimer(unsigned id) {}
 
 void CMainDlg::EndDialog() {
     m_ended = true;

@@ -6,6 +6,11 @@
 #include <memory>
 #include <string>
 
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "controller/PendingConfig.h"
 #include "desktop/CWebPage.h"
 #include "notify/CNotiHtmlDlg.h"
 #include "notify/CPopupDlg.h"
@@ -13,8 +18,14 @@
 #include "settings/CSettingFrm.h"
 #include "signin/CLoginDlg.h"
 #include "signin/LoginErrorDlg.h"
+#include "signin/SigninInfo.h"
 
-class CMainDlg : public IHtmlWindowEvents, public IMessageTarget {
+// The blocking checks the controller makes, replaceable in tests.
+using CredentialCheck = std::function<int(const StringList& cookies, const std::string& email,
+                                          const std::string& password, std::string& userId)>;
+using SitePing = std::function<bool(const std::string& address, std::string& error)>;
+
+class CMainDlg : public IHtmlWindowEvents, public IMessageTarget, public ITrayEvents {
 public:
     static constexpr int kWidth = 281;
     static constexpr int kHeight = 387;
@@ -22,6 +33,7 @@ public:
     static constexpr int kPageId = 172;
     static constexpr int kToastCount = 5;
     static constexpr const char* kTitle = "Murmel Alarm";
+    static constexpr unsigned kPingPeriodMs = 10000;
 
     explicit CMainDlg(Ports& ports);
     ~CMainDlg() override;
@@ -40,8 +52,32 @@ public:
     void NavigateHostToSignIn();
     void BringForward();
     void ShowWebClient();
-    // Writes the exchanged members into the login page.
+    void RefreshTrayIcon();
+    void DismissLogoutNotice();
+    // Writes the exchanged members into the login page, or reads them back.
     void WritePageData();
+    void ReadPageData();
+
+    // Page events and calls into the web client.
+    void ScriptToApp(int code, const std::string& data);
+    void CallAppToScript(int code, const std::string& data);
+    void HandleServiceLogout();
+    // Every completed document of the web-client window, frames included.
+    void OnWebClientDocumentComplete(const std::string& url);
+
+    // Signing in and out.
+    void Signin();
+    void SigninReady(const std::string& value);
+    void SigninOk(const std::string& value);
+    void SubmitSignInForm();
+    void ResetSignIn(int status);
+    void SignOut();
+    void OnSigninResult(std::uintptr_t result);
+
+    // New messages.
+    void ShowNotification(const std::string& data, int mode);
+    // 1 when the program is closing for an update.
+    int CheckVersion();
 
     WindowHandle Handle() const { return m_hWnd; }
     IHtmlWindow* Window() const { return m_window.get(); }
@@ -51,6 +87,11 @@ public:
     void OnTimer(unsigned id) override;
     // IHtmlWindowEvents
     void OnDocumentComplete(const std::string& url, bool topLevel) override;
+    void OnExternalCall(const std::string& method, const StringList& args) override;
+    // ITrayEvents
+    void OnTrayClick(TrayClick click, Point at) override;
+    std::vector<TrayMenuItem> OnMenuRequest() override;
+    void OnMenuCommand(unsigned commandId) override;
 
     // Page texts of the login page, in the order of its elements.
     std::string m_strTitle, m_strLoading, m_strSignin, m_strInvalidEmail, m_strInvalidPassword,
@@ -59,12 +100,15 @@ public:
     std::string m_strEmailHint;
     std::string m_strPasswordHint;
 
+    CSystemTray m_tray;
     CSettingFrm m_settings;
     std::array<CNotiHtmlDlg, kToastCount> m_toasts;
     CLoginDlg m_host;
     CPopupDlg m_logoutNotice;
     LoginErrorDlg m_accountDlg;
 
+    std::unique_ptr<SigninInfo> m_signinInfo;
+    StringList m_cookieList;
     int m_nRemember = 0;
     std::string m_strEmail;
     std::string m_strPassword;
@@ -73,9 +117,23 @@ public:
     std::string m_lastSessionId;
     bool m_confirmingSignOut = false;
 
+    CredentialCheck m_credentialCheck;
+    SitePing m_sitePing;
+
 private:
     void ShowController();
     void EndDialog();
+    // Tells the login page its state; no code shows the form.
+    void ShowLoginStatus(const std::optional<std::string>& code = std::nullopt);
+    bool StartCredentialWorker();
+    void OnSigninWatchdog();
+    void OnKeepAlive();
+    bool PingSite(const std::string& address);
+    std::vector<TrayMenuItem> TrayMenu() const;
+    void OnSignInOrOut();
+    // Ends the session locally: fields, web client, state, cookies.
+    void EndSession();
+    void EndHttpSession();
 
     Ports& m_ports;
     std::unique_ptr<IHtmlWindow> m_window;

@@ -1,6 +1,12 @@
 #pragma once
-// Temporary: replaced by the configuration store when it lands.
+// Temporary: replaced by the configuration store, the network operations
+// and the tray icon when they land.
 #include <string>
+#include <vector>
+
+#include "platform/Tray.h"
+#include "platform/Types.h"
+
 struct AppSettingsRecord {
     std::string webClientBaseUrl = MURMEL_WEB_URL;
     bool rememberEmail = false;
@@ -17,8 +23,24 @@ inline std::string LoadText(int id) {
             return "Password";
         case 203:
             return "You have been logged out because you were inactive fora specified period.";
+        case 204:
+            return "Login error. Please try again later.";
+        case 205:
+            return "Error occurred. Try again.";
+        case 199:
+            return "Network error";
+        case 206:
+            return "You need to get an e-mail verification.";
+        case 207:
+            return "You need to agree to the terms again.";
+        case 208:
+            return "You need to confirm your identity.";
+        case 209:
+            return "You need to confirm your member information.";
         case 210:
             return "OK";
+        case 211:
+            return "UPDATE";
         case 183:
             return "Cancel";
         case 196:
@@ -26,4 +48,46 @@ inline std::string LoadText(int id) {
         default:
             return {};
     }
+}
+inline std::vector<TrayMenuItem> LoadMenu(int id) {
+    if (id == 152)
+        return {{32785, "Email"},    {0, ""}, {32776, "Open"}, {32786, "Sign Out"},
+                {32778, "Settings"}, {0, ""}, {32779, "Quit"}};
+    if (id == 179) return {{32780, "Sign In"}, {32791, "Settings"}, {0, ""}, {32783, "Quit"}};
+    return {};
+}
+inline bool WriteSetting(const std::string&, const std::string&, const std::string&) {
+    return true;
+}
+
+class ITrayEvents;
+class CSystemTray {
+public:
+    bool Install(ITrayEvents*, const std::string& tip, int icon) {
+        tooltip = tip;
+        iconId = icon;
+        return true;
+    }
+    bool RemoveFromTray() { return true; }
+    bool RevealIcon() { return true; }
+    bool ChangeIcon(int icon) {
+        iconId = icon;
+        return true;
+    }
+    std::string tooltip;
+    int iconId = 0;
+};
+inline std::string UrlEncode(const std::string& s) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        if (isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~')
+            out += c;
+        else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
 }

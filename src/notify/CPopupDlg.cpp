@@ -1,12 +1,14 @@
 #include "notify/CPopupDlg.h"
 
 #include "controller/PendingConfig.h"
+#include "platform/Messages.h"
 
 CPopupDlg::~CPopupDlg() {
     Destroy();
 }
 
-void CPopupDlg::Create(INativeDialogFactory& factory, WindowHandle mainWnd) {
+void CPopupDlg::Create(INativeDialogFactory& factory, IEventLoop& loop, WindowHandle mainWnd) {
+    m_loop = &loop;
     m_hMainWnd = mainWnd;
     m_message = LoadText(203);
     m_titleSuffix = LoadText(184);
@@ -22,4 +24,20 @@ void CPopupDlg::Create(INativeDialogFactory& factory, WindowHandle mainWnd) {
 
 void CPopupDlg::Destroy() {
     m_dialog.reset();
+}
+
+void CPopupDlg::ShowNotice() {
+    if (!m_dialog) return;
+    m_dialog->Show();
+    m_dialog->SetForeground();
+}
+
+void CPopupDlg::OnButton(DialogButton button) {
+    if (button != DialogButton::Ok) return OnDismiss();
+    if (m_loop) m_loop->Post(m_hMainWnd, UWM_NOTICE_DONE);
+    if (m_dialog) m_dialog->Hide();
+}
+
+void CPopupDlg::OnDismiss() {
+    if (m_dialog) m_dialog->Hide();
 }

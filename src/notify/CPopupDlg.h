@@ -4,20 +4,29 @@
 #include <memory>
 #include <string>
 
+#include "platform/EventLoop.h"
 #include "platform/NativeDialog.h"
 
 class CPopupDlg : public INativeDialogEvents {
 public:
     ~CPopupDlg() override;
     // Creates the dialog hidden.
-    void Create(INativeDialogFactory& factory, WindowHandle mainWnd);
+    void Create(INativeDialogFactory& factory, IEventLoop& loop, WindowHandle mainWnd);
     void Destroy();
     INativeDialog* Dialog() const { return m_dialog.get(); }
+    // Shows the notice in front of everything.
+    void ShowNotice();
+
+    // OK (or Enter) asks the controller to get ready for a new sign-in;
+    // Escape only hides the notice.
+    void OnButton(DialogButton button) override;
+    void OnDismiss() override;
 
     WindowHandle m_hMainWnd = 0;
     std::string m_message;
     std::string m_titleSuffix;
 
 private:
+    IEventLoop* m_loop = nullptr;
     std::unique_ptr<INativeDialog> m_dialog;
 };

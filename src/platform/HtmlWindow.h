@@ -70,6 +70,12 @@ public:
     virtual void CallFunction(const std::string& name, const StringList& args,
                               ScriptCallback done) = 0;
 
+    // Walks the input elements of the document in document order: an input
+    // named names[i] gets values[i]; the first input named submitName is
+    // clicked and ends the walk. `done` tells whether it was clicked.
+    virtual void FillForm(const StringList& names, const StringList& values,
+                          const std::string& submitName, std::function<void(bool)> done) = 0;
+
     // Data exchange. Reads answer from the page's state as last reported by
     // the page (it reports before every event it delivers); writes go to the
     // page and update that state at once.

@@ -17,3 +17,5 @@ void CSettingFrm::Create(IHtmlWindowFactory& factory, WindowHandle mainWnd) {
 void CSettingFrm::Destroy() {
     m_window.reset();
 }
+
+void CSettingFrm::RefreshSettings() {}

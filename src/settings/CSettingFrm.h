@@ -18,6 +18,8 @@ public:
     void Create(IHtmlWindowFactory& factory, WindowHandle mainWnd);
     void Destroy();
     IHtmlWindow* Window() const { return m_window.get(); }
+    // Loads the current settings into the page.
+    void RefreshSettings();
 
     WindowHandle m_hMainWnd = 0;
     CWebPage m_page;

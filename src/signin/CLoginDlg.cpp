@@ -1,13 +1,17 @@
 #include "signin/CLoginDlg.h"
 
+#include "controller/CMainDlg.h"
 #include "controller/PendingConfig.h"
+#include "controller/SessionState.h"
+#include "platform/Messages.h"
 
 CLoginDlg::~CLoginDlg() {
     Destroy();
 }
 
-void CLoginDlg::Create(IHtmlWindowFactory& factory, WindowHandle mainWnd,
+void CLoginDlg::Create(IHtmlWindowFactory& factory, IEventLoop& loop, WindowHandle mainWnd,
                        const std::string& baseUrl) {
+    m_loop = &loop;
     m_hMainWnd = mainWnd;
     m_alarmText = LoadText(184);
     HtmlWindowSpec spec;
@@ -27,4 +31,22 @@ void CLoginDlg::Create(IHtmlWindowFactory& factory, WindowHandle mainWnd,
 
 void CLoginDlg::Destroy() {
     m_window.reset();
+}
+
+void CLoginDlg::OnExternalCall(const std::string& method, const StringList& args) {
+    if (method != "SigninReady" && method != "SigninOk" && method != "ScriptToApp") return;
+    if (g_pMainDlg) g_pMainDlg->OnExternalCall(method, args);
+}
+
+void CLoginDlg::OnDocumentComplete(const std::string& url, bool) {
+    if (g_pMainDlg) g_pMainDlg->OnWebClientDocumentComplete(url);
+}
+
+void CLoginDlg::OnCloseRequest() {
+    if (m_loop) m_loop->Post(m_hMainWnd, UWM_HOST_CLOSED);
+    if (m_window) m_window->Hide();
+}
+
+void CLoginDlg::OnActivate(bool active) {
+    m_active = active ? 1 : 0;
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/EventLoop.h"
 #include "platform/HtmlWindow.h"
 
 inline constexpr const char* kSignInPath = "/account/plugin_signin.html?SigninType=plugin";
@@ -15,14 +16,23 @@ public:
 
     ~CLoginDlg() override;
     // Creates the window hidden and starts loading the sign-in page.
-    void Create(IHtmlWindowFactory& factory, WindowHandle mainWnd, const std::string& baseUrl);
+    void Create(IHtmlWindowFactory& factory, IEventLoop& loop, WindowHandle mainWnd,
+                const std::string& baseUrl);
     void Destroy();
     IHtmlWindow* Window() const { return m_window.get(); }
+
+    // The service's pages reach the controller through the same external
+    // object as the login page; closing the window only hides it.
+    void OnExternalCall(const std::string& method, const StringList& args) override;
+    void OnDocumentComplete(const std::string& url, bool topLevel) override;
+    void OnCloseRequest() override;
+    void OnActivate(bool active) override;
 
     int m_active = 0;
     WindowHandle m_hMainWnd = 0;
     std::string m_alarmText;
 
 private:
+    IEventLoop* m_loop = nullptr;
     std::unique_ptr<IHtmlWindow> m_window;
 };

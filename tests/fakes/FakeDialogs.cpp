@@ -2,6 +2,7 @@
 
 void FakeNativeDialog::RunModal() {
     ++modalRuns;
+    if (modalLog) modalLog->push_back(spec);
     modal = true;
     visible = true;
     if (whileModal) whileModal(*this);
@@ -27,6 +28,8 @@ std::unique_ptr<INativeDialog> FakeNativeDialogFactory::Create(const NativeDialo
     created.push_back(nullptr);
     auto dialog = std::make_unique<OwnedFakeNativeDialog>(spec, events, &created.back());
     created.back() = dialog.get();
+    dialog->whileModal = whileModal;
+    dialog->modalLog = &ranModal;
     return dialog;
 }
 

@@ -32,6 +32,7 @@ public:
     int modalRuns = 0;
     int foregroundCount = 0;
     std::function<void(FakeNativeDialog&)> whileModal;
+    std::vector<NativeDialogSpec>* modalLog = nullptr;
 };
 
 class FakeNativeDialogFactory : public INativeDialogFactory {
@@ -39,6 +40,10 @@ public:
     std::unique_ptr<INativeDialog> Create(const NativeDialogSpec& spec,
                                           INativeDialogEvents* events) override;
     std::deque<FakeNativeDialog*> created;  // null once destroyed
+    // Given to every dialog created from now on.
+    std::function<void(FakeNativeDialog&)> whileModal;
+    // The dialogs that ran modally, as they were when they ran.
+    std::vector<NativeDialogSpec> ranModal;
 };
 
 class FakeMessageBox : public IMessageBox {

@@ -20,6 +20,16 @@ bool FakeEventLoop::Post(WindowHandle to, unsigned msg, std::uintptr_t wParam,
 
 std::intptr_t FakeEventLoop::Send(WindowHandle to, unsigned msg, std::uintptr_t wParam,
                                   std::intptr_t lParam) {
+    if (std::this_thread::get_id() != m_owner) {
+        std::future<std::intptr_t> result;
+        {
+            std::lock_guard lock(m_sentMutex);
+            m_sent.push_back({{to, msg, wParam, lParam}, {}});
+            result = m_sent.back().result.get_future();
+        }
+        m_sentArrived.notify_all();
+        return result.get();
+    }
     auto it = m_targets.find(to);
     return it == m_targets.end() ? 0 : it->second->OnMessage(msg, wParam, lParam);
 }
@@ -44,8 +54,31 @@ void FakeEventLoop::Run() {
     while (!m_quit && !m_queue.empty()) DeliverOne();
 }
 
+bool FakeEventLoop::DeliverSent() {
+    Sent sent;
+    {
+        std::lock_guard lock(m_sentMutex);
+        if (m_sent.empty()) return false;
+        sent = std::move(m_sent.front());
+        m_sent.pop_front();
+    }
+    const Posted& p = sent.message;
+    sent.result.set_value(Send(p.to, p.msg, p.wParam, p.lParam));
+    return true;
+}
+
 void FakeEventLoop::Pump() {
-    while (!m_queue.empty()) DeliverOne();
+    for (;;) {
+        if (DeliverSent()) continue;
+        if (m_queue.empty()) return;
+        DeliverOne();
+    }
+}
+
+bool FakeEventLoop::WaitForSend(int timeoutMs) {
+    std::unique_lock lock(m_sentMutex);
+    return m_sentArrived.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [&] { return !m_sent.empty(); });
 }
 
 void FakeEventLoop::Advance(unsigned ms) {

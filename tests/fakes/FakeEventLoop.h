@@ -1,9 +1,13 @@
 #pragma once
 // An event loop with virtual time: posted messages wait until the test
 // pumps them, timers fire when the test advances the clock.
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <future>
 #include <map>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "platform/EventLoop.h"
@@ -29,8 +33,11 @@ public:
     void Run() override;
     void Quit() override { m_quit = true; }
 
-    // Delivers every queued message, also those posted while delivering.
+    // Delivers every queued message, also those posted while delivering,
+    // and the messages other threads are waiting on with Send.
     void Pump();
+    // Waits (in real time, bounded) until another thread sends a message.
+    bool WaitForSend(int timeoutMs = 5000);
     // Moves virtual time on, firing due timers in order and pumping
     // messages after each.
     void Advance(unsigned ms);
@@ -42,7 +49,16 @@ public:
     std::uint64_t Now() const { return m_now; }
 
 private:
+    struct Sent {
+        Posted message;
+        std::promise<std::intptr_t> result;
+    };
     void DeliverOne();
+    bool DeliverSent();
+    std::thread::id m_owner = std::this_thread::get_id();
+    std::mutex m_sentMutex;
+    std::condition_variable m_sentArrived;
+    std::deque<Sent> m_sent;
     struct Timer {
         unsigned period;
         std::uint64_t due;

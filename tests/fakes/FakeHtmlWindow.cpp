@@ -37,6 +37,19 @@ void FakeHtmlWindow::CallFunction(const std::string& name, const StringList& arg
     if (done) done(result);
 }
 
+void FakeHtmlWindow::FillForm(const StringList& names, const StringList& values,
+                              const std::string& submitName, std::function<void(bool)> done) {
+    for (const std::string& input : formInputs) {
+        if (input == submitName) {
+            ++formSubmits;
+            return done(true);
+        }
+        for (size_t i = 0; i < names.size(); ++i)
+            if (input == names[i]) formValues[input] = values[i];
+    }
+    done(false);
+}
+
 std::string FakeHtmlWindow::GetData(const std::string& id) const {
     auto it = data.find(id);
     return it == data.end() ? std::string() : it->second;

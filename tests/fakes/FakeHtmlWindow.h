@@ -32,6 +32,10 @@ public:
     // Page functions that the page does not define, or that throw.
     std::vector<std::string> missingFunctions;
     std::vector<std::string> throwingFunctions;
+    // The form the page holds: input names in document order.
+    StringList formInputs;
+    std::map<std::string, std::string> formValues;
+    int formSubmits = 0;
 
     void LoadResource(int resourceId) override { loadedResource = resourceId; }
     void Navigate(const std::string& url, const std::string& extraHeader) override {
@@ -42,6 +46,8 @@ public:
     void Reload() override { ++reloads; }
     void CallFunction(const std::string& name, const StringList& args,
                       ScriptCallback done) override;
+    void FillForm(const StringList& names, const StringList& values, const std::string& submitName,
+                  std::function<void(bool)> done) override;
     void BindData(const std::string& id, DataKind kind) override { bound[id] = kind; }
     std::string GetData(const std::string& id) const override;
     void SetData(const std::string& id, const std::string& value) override { data[id] = value; }

@@ -1,25 +1,4 @@
-#include <gtest/gtest.h>
-
-#include "controller/CMainDlg.h"
-#include "controller/PendingConfig.h"
-#include "controller/SessionState.h"
-#include "fakes/FakePorts.h"
-#include "platform/Messages.h"
-
-namespace {
-class ControllerTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        g_sessionState = SignedOut;
-        fake.desktop.workArea = {0, 0, 1280, 760};
-    }
-    FakeHtmlWindow* Login() { return fake.htmlWindows.WithPage(CMainDlg::kPageId); }
-    FakeHtmlWindow* Host() { return fake.htmlWindows.WithPage(CLoginDlg::kPageId); }
-
-    FakePorts fake;
-    CMainDlg dlg{fake.ports};
-};
-}  // namespace
+#include "unit/ControllerFixture.h"
 
 TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
     ASSERT_TRUE(dlg.Create());

@@ -1,0 +1,91 @@
+// The two channels between the web-client page and the program: the page's
+// ScriptToApp events and the program's AppToScript calls.
+#include <charconv>
+
+#include "controller/CMainDlg.h"
+#include "controller/PendingConfig.h"
+#include "controller/SessionState.h"
+#include "platform/Messages.h"
+
+namespace {
+constexpr int kIconNewMessage = 265;
+
+// The page's event code is a 16-bit number; anything else is no code at all.
+bool ParseCode(const std::string& text, int& code) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, code);
+    return ec == std::errc() && ptr == end && code >= -32768 && code <= 32767;
+}
+}  // namespace
+
+void CMainDlg::OnExternalCall(const std::string& method, const StringList& args) {
+    const std::string first = args.empty() ? std::string() : args[0];
+    if (method == "ScriptToApp") {
+        int code = 0;
+        if (!ParseCode(first, code)) return;
+        ScriptToApp(code, args.size() > 1 ? args[1] : std::string());
+    } else if (method == "SigninReady") {
+        SigninReady(first);
+    } else if (method == "SigninOk") {
+        SigninOk(first);
+    } else if (method == "Signin") {
+        Signin();
+    }
+}
+
+void CMainDlg::ScriptToApp(int code, const std::string& data) {
+    switch (code) {
+        case 101:
+            SigninReady(data);
+            break;
+        case 300:
+            m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG);
+            ResetSignIn(0);
+            SignOut();
+            m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok,
+                                    MessageBoxIcon::None);
+            m_window->SetForeground();
+            break;
+        case 301:
+            SigninOk(data);
+            break;
+        case 302:
+            HandleServiceLogout();
+            break;
+        case 304:
+            if (m_host.m_active) break;
+            m_tray.ChangeIcon(kIconNewMessage);
+            m_tray.RevealIcon();
+            ShowNotification(data, 2);
+            break;
+        case 401:
+            m_ports.messageBox.Show(LoadText(205), kTitle, MessageBoxButtons::Ok,
+                                    MessageBoxIcon::None);
+            if (IHtmlWindow* host = m_host.Window()) host->Reload();
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainDlg::CallAppToScript(int code, const std::string& data) {
+    IHtmlWindow* host = m_host.Window();
+    if (!host || !host->HasDocument()) return;
+    if (!m_page.BindDocument(host)) return;
+    m_page.InvokeScript("AppToScript", std::to_string(code), data);
+}
+
+void CMainDlg::HandleServiceLogout() {
+    EndSession();
+    IHtmlWindow* host = m_host.Window();
+    const bool hostVisible = host && host->IsVisible();
+    m_logoutNotice.ShowNotice();
+    if (hostVisible) {
+        host->Enable(false);
+    } else if (host) {
+        host->Hide();
+        if (host->CurrentUrl().find(kSignInPath) == std::string::npos) NavigateHostToSignIn();
+    }
+    if (m_window->HasDocument() && m_page.BindDocument(m_window.get()))
+        m_page.InvokeScript("showLoginStatus");
+}

@@ -1,0 +1,29 @@
+// The controller's timers: the keep-alive request to the web-client site
+// and the watchdog of a submitted sign-in.
+#include "controller/CMainDlg.h"
+#include "controller/PendingConfig.h"
+#include "controller/SessionState.h"
+#include "platform/Messages.h"
+
+void CMainDlg::OnTimer(unsigned id) {
+    if (id == TIMER_PING)
+        OnKeepAlive();
+    else if (id == TIMER_SIGNIN_WATCHDOG)
+        OnSigninWatchdog();
+}
+
+void CMainDlg::OnKeepAlive() {
+    // Requests never overlap: the next one is scheduled only once this one
+    // and any box about it are done.
+    m_ports.loop.KillTimer(m_hWnd, TIMER_PING);
+    const bool alive = PingSite(AppSettings.webClientBaseUrl + "/ping");
+    if (!alive && g_sessionState != SignedOut) SignOut();
+    if (m_hWnd) m_ports.loop.SetTimer(m_hWnd, TIMER_PING, kPingPeriodMs);
+}
+
+bool CMainDlg::PingSite(const std::string& address) {
+    std::string error;
+    if (m_sitePing(address, error)) return true;
+    m_ports.messageBox.Show(error, kTitle, MessageBoxButtons::Ok, MessageBoxIcon::None);
+    return false;
+}

@@ -1,0 +1,154 @@
+// What the session state selects: the tray image, the tray menu, the window
+// that comes forward; and the controller's own window messages.
+#include "controller/CMainDlg.h"
+#include "controller/PendingConfig.h"
+#include "controller/SessionState.h"
+#include "platform/Messages.h"
+
+namespace {
+constexpr int kIconSignedIn = 128;
+constexpr int kIconSignedOut = 266;
+constexpr int kMenuSignedIn = 152;
+constexpr int kMenuSignedOut = 179;
+constexpr unsigned kEmailItem = 32785;
+constexpr const char* kSignOutQuestion = "로그아웃 하시겠습니까?";
+
+enum : unsigned {
+    ID_OPEN = 32776,
+    ID_SETTINGS = 32778,
+    ID_QUIT = 32779,
+    ID_SIGNIN = 32780,
+    ID_QUIT_SIGNED_OUT = 32783,
+    ID_SIGNOUT = 32786,
+    ID_SETTINGS_SIGNED_OUT = 32791,
+};
+}  // namespace
+
+void CMainDlg::RefreshTrayIcon() {
+    m_tray.RemoveFromTray();
+    m_tray.Install(this, "Murmel " + m_strAlarm,
+                   g_sessionState == SignedIn ? kIconSignedIn : kIconSignedOut);
+    m_tray.RevealIcon();
+}
+
+std::vector<TrayMenuItem> CMainDlg::TrayMenu() const {
+    if (g_sessionState != SignedIn) return LoadMenu(kMenuSignedOut);
+    std::vector<TrayMenuItem> items = LoadMenu(kMenuSignedIn);
+    for (TrayMenuItem& item : items)
+        if (item.commandId == kEmailItem) item.text = m_strEmail;
+    return items;
+}
+
+void CMainDlg::OnTrayClick(TrayClick click, Point at) {
+    if (click == TrayClick::LeftUp) {
+        RefreshTrayIcon();
+        BringForward();
+    } else if (click == TrayClick::RightUp) {
+        RefreshTrayIcon();
+        std::vector<TrayMenuItem> items = TrayMenu();
+        if (items.empty()) return;
+        m_window->SetForeground();
+        m_ports.tray.PopupMenu(items, at);
+    }
+}
+
+std::vector<TrayMenuItem> CMainDlg::OnMenuRequest() {
+    // Hosts that draw the menu themselves ask for it at the right click.
+    RefreshTrayIcon();
+    return TrayMenu();
+}
+
+void CMainDlg::OnMenuCommand(unsigned commandId) {
+    switch (commandId) {
+        case ID_QUIT:
+        case ID_QUIT_SIGNED_OUT:
+            if (m_signinInfo && !m_signinInfo->token.empty())
+                CallAppToScript(103, m_signinInfo->token);
+            m_ports.loop.Send(m_hWnd, WM_CLOSE);
+            break;
+        case ID_OPEN:
+            if (g_sessionState == SignedOut) {
+                ShowController();
+                m_window->SetForeground();
+            } else {
+                ShowWebClient();
+            }
+            break;
+        case ID_SIGNIN:
+        case ID_SIGNOUT:
+            OnSignInOrOut();
+            break;
+        case ID_SETTINGS:
+        case ID_SETTINGS_SIGNED_OUT:
+            if (IHtmlWindow* settings = m_settings.Window()) settings->Show();
+            m_settings.RefreshSettings();
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainDlg::OnSignInOrOut() {
+    // The page object keeps the binding of the previous call on purpose.
+    m_page.InvokeScript("showLoginStatus", "9");
+    if (g_sessionState == SignedOut) {
+        INativeDialog* notice = m_logoutNotice.Dialog();
+        if (notice && notice->IsVisible()) DismissLogoutNotice();
+        ShowController();
+        return;
+    }
+    if (m_confirmingSignOut) return;
+    m_confirmingSignOut = true;
+    const MessageBoxAnswer answer = m_ports.messageBox.Show(
+        kSignOutQuestion, kTitle, MessageBoxButtons::YesNo, MessageBoxIcon::None);
+    m_confirmingSignOut = false;
+    if (answer == MessageBoxAnswer::Yes) SignOut();
+}
+
+void CMainDlg::DismissLogoutNotice() {
+    if (INativeDialog* notice = m_logoutNotice.Dialog()) notice->Hide();
+    IHtmlWindow* host = m_host.Window();
+    if (!host) return;
+    if (host->IsVisible()) {
+        host->Enable(true);
+        host->Hide();
+    }
+    if (host->CurrentUrl().find(kSignInPath) == std::string::npos) NavigateHostToSignIn();
+}
+
+std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    switch (msg) {
+        case WM_CLOSE:
+            EndDialog();
+            break;
+        case UWM_TOAST_OPEN:
+            CallAppToScript(307, m_lastSessionId);
+            if (IHtmlWindow* host = m_host.Window()) {
+                host->Show();
+                host->SetForeground();
+            }
+            break;
+        case UWM_TOAST_CLOSED:
+            RefreshTrayIcon();
+            break;
+        case UWM_SIGNIN_RESULT:
+            OnSigninResult(wParam);
+            break;
+        case UWM_SHOW_HOST:
+            if (IHtmlWindow* host = m_host.Window()) wParam == 1 ? host->Show() : host->Hide();
+            break;
+        case UWM_HOST_CLOSED:
+            CallAppToScript(308, "");
+            break;
+        case UWM_NOTICE_DONE:
+            DismissLogoutNotice();
+            ShowController();
+            break;
+        case UWM_ACTIVATE:
+            BringForward();
+            break;
+        default:
+            break;
+    }
+    return 0;
+}

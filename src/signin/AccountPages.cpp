@@ -1,0 +1,36 @@
+// The controller's reaction to the pages the web-client window loads: the
+// service's sign-in error page and the four account pages.
+#include "controller/CMainDlg.h"
+#include "controller/PendingConfig.h"
+#include "platform/Messages.h"
+
+namespace {
+struct AccountPage {
+    const char* path;
+    int action;  // -1: the sign-in error page
+};
+constexpr AccountPage kPages[] = {
+    {"/account/signIn.do", -1},
+    {"/account/activation/accountActivationRequestView.do", EmailVerification},
+    {"/account/termsAcceptance.do", TermsAcceptance},
+    {"/account/userVerifySSN.do", IdentityCheck},
+    {"/account/profile/accountProfileEdit.do", ProfileUpdate},
+};
+}  // namespace
+
+void CMainDlg::OnWebClientDocumentComplete(const std::string& url) {
+    for (const AccountPage& page : kPages) {
+        if (url.find(page.path) == std::string::npos) continue;
+        m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG);
+        ResetSignIn(0);
+        SignOut();
+        if (page.action < 0) {
+            m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok,
+                                    MessageBoxIcon::None);
+        } else {
+            m_accountDlg.m_action = page.action;
+            m_accountDlg.DoModal();
+        }
+        return;
+    }
+}

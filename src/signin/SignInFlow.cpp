@@ -1,0 +1,216 @@
+// Signing in: the credential check on a worker thread, then the service's
+// own sign-in form filled and submitted in the web-client window, and the
+// service's confirmation. Also the user's sign-out.
+#include <cwctype>
+#include <thread>
+
+#include "controller/CMainDlg.h"
+#include "controller/PendingConfig.h"
+#include "controller/SessionState.h"
+#include "platform/Messages.h"
+
+namespace {
+constexpr unsigned kWatchdogMs = 15000;
+constexpr const char* kServerError = "Sever error.\nPlease try again later.";
+
+// Trims white space at both ends, as the C library classifies it, on the
+// decoded characters so that multibyte text is never cut.
+std::string Trim(const std::string& text) {
+    auto isSpace = [](unsigned char c) { return c < 0x80 && std::iswspace(c); };
+    size_t begin = 0, end = text.size();
+    while (begin < end && isSpace(text[begin])) ++begin;
+    while (end > begin && isSpace(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+StringList SplitAll(const std::string& text, char sep) {
+    StringList parts;
+    size_t start = 0;
+    for (;;) {
+        size_t pos = text.find(sep, start);
+        parts.push_back(
+            text.substr(start, pos == std::string::npos ? std::string::npos : pos - start));
+        if (pos == std::string::npos) return parts;
+        start = pos + 1;
+    }
+}
+}  // namespace
+
+void CMainDlg::ShowLoginStatus(const std::optional<std::string>& code) {
+    if (!m_window->HasDocument() || !m_page.BindDocument(m_window.get())) return;
+    if (code)
+        m_page.InvokeScript("showLoginStatus", *code);
+    else
+        m_page.InvokeScript("showLoginStatus");
+}
+
+void CMainDlg::ReadPageData() {
+    m_strEmail = m_window->GetData("input_email");
+    m_strPassword = m_window->GetData("input_password");
+    m_nRemember = m_window->GetData("checkbox_email") == "1" ? 1 : 0;
+}
+
+void CMainDlg::SigninReady(const std::string&) {
+    ShowLoginStatus("0");
+}
+
+void CMainDlg::Signin() {
+    ReadPageData();
+    m_strEmail = Trim(m_strEmail);
+    if (m_strEmail.empty()) return;
+    m_strPassword = Trim(m_strPassword);
+    if (m_strPassword.empty()) return;
+    if (m_strEmail == m_strEmailHint || m_strPassword == m_strPasswordHint) return;
+    if (g_sessionState == SigningIn) return;
+    if (CheckVersion() == 1) return;
+    g_sessionState = SigningIn;
+    ShowLoginStatus("1");
+    if (!StartCredentialWorker()) ResetSignIn(0);
+}
+
+bool CMainDlg::StartCredentialWorker() {
+    // The worker gets its own copies: the UI thread goes on changing the
+    // members while the check runs.
+    struct Job {
+        IEventLoop* loop;
+        WindowHandle controller;
+        StringList cookies;
+        std::string email;
+        std::string password;
+        CredentialCheck check;
+    };
+    Job job{&m_ports.loop, m_hWnd, m_cookieList, m_strEmail, m_strPassword, m_credentialCheck};
+    try {
+        std::thread([job = std::move(job)] {
+            std::string userId;
+            const int result = job.check(job.cookies, job.email, job.password, userId);
+            if (g_sessionState == SignedIn) return;
+            std::uintptr_t code = 2;
+            switch (result) {
+                case 1000:
+                    code = 0;
+                    break;
+                case 400:
+                    code = 1;
+                    break;
+                case 430:
+                    code = 4;
+                    break;
+                case 460:
+                    code = 5;
+                    break;
+                default:
+                    break;
+            }
+            job.loop->Send(job.controller, UWM_SIGNIN_RESULT, code, 0);
+        }).detach();
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void CMainDlg::OnSigninResult(std::uintptr_t result) {
+    switch (result) {
+        case 0:
+            SubmitSignInForm();
+            break;
+        case 1:
+            ResetSignIn(2);
+            break;
+        case 4:
+            ResetSignIn(4);
+            break;
+        case 5:
+            ResetSignIn(5);
+            break;
+        case 2:
+            // The check itself failed (no answer, or an answer we do not
+            // know): give the form back instead of leaving the user waiting.
+            ResetSignIn(0);
+            m_ports.messageBox.Show(LoadText(199), kTitle, MessageBoxButtons::Ok,
+                                    MessageBoxIcon::None);
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainDlg::SubmitSignInForm() {
+    IHtmlWindow* host = m_host.Window();
+    if (!host || !host->HasDocument()) return ResetSignIn(0);
+    const StringList names{"svcIptLgnID", "svcIptLgnPD"};
+    const StringList values{m_strEmail, m_strPassword};
+    host->FillForm(names, values, "signin_submit", [this](bool submitted) {
+        if (submitted)
+            m_ports.loop.SetTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG, kWatchdogMs);
+        else
+            ResetSignIn(0);
+    });
+}
+
+void CMainDlg::ResetSignIn(int status) {
+    NavigateHostToSignIn();
+    ShowLoginStatus(std::to_string(status));
+    WritePageData();
+    g_sessionState = SignedOut;
+    RefreshTrayIcon();
+}
+
+void CMainDlg::SigninOk(const std::string& value) {
+    const StringList parts = SplitAll(value, ',');
+    if (parts.size() != 3 || parts[0] != "SUCCESS") {
+        m_ports.messageBox.Show(kServerError, kTitle, MessageBoxButtons::Ok, MessageBoxIcon::None);
+        ResetSignIn(0);
+        return;
+    }
+    g_sessionState = SignedIn;
+    RefreshTrayIcon();
+    m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG);
+    if (!m_signinInfo) m_signinInfo = std::make_unique<SigninInfo>();
+    m_signinInfo->token = parts[1];
+    if (IHtmlWindow* host = m_host.Window()) {
+        m_ports.browser.GetCookies(host->CurrentUrl(), [this](const std::string& cookies) {
+            if (!cookies.empty() && m_signinInfo) m_signinInfo->cookies = cookies;
+        });
+    }
+    if (AppSettings.rememberEmail) WriteSetting("ETC", "email", m_strEmail);
+    m_window->Hide();
+    CallAppToScript(102, m_signinInfo->token);
+    if (IHtmlWindow* host = m_host.Window()) host->Show();
+}
+
+void CMainDlg::OnSigninWatchdog() {
+    m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG);
+    if (g_sessionState == SignedIn) return;
+    ResetSignIn(0);
+    SignOut();
+    m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok, MessageBoxIcon::None);
+}
+
+void CMainDlg::EndSession() {
+    m_strPassword.clear();
+    WritePageData();
+    if (!AppSettings.rememberEmail) {
+        m_strEmail.clear();
+        WritePageData();
+    }
+    if (m_signinInfo && !m_signinInfo->token.empty()) CallAppToScript(103, m_signinInfo->token);
+    g_sessionState = SignedOut;
+    RefreshTrayIcon();
+    if (m_signinInfo) m_signinInfo->Clear();
+    // Both the program's own requests and the web views start afresh.
+    EndHttpSession();
+    m_ports.browser.EndSession();
+}
+
+void CMainDlg::SignOut() {
+    EndSession();
+    IHtmlWindow* host = m_host.Window();
+    if (host) {
+        host->Hide();
+        if (host->CurrentUrl().find(kSignInPath) == std::string::npos) NavigateHostToSignIn();
+    }
+    ShowLoginStatus();
+    ShowController();
+}

@@ -1,0 +1,209 @@
+"""A private desktop for end-to-end tests: Xvfb with a window manager and a
+40-pixel panel at the bottom, a session bus, fresh XDG directories, and the
+program started from a fresh directory as a user would start it."""
+
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+from Xlib import X, Xatom, display as xdisplay
+
+SCREEN_W, SCREEN_H, PANEL_H = 1280, 800, 40
+WORK_AREA = (0, 0, SCREEN_W, SCREEN_H - PANEL_H)
+
+
+def wait_for(predicate, timeout=20.0, interval=0.05, what="condition"):
+    """Polls until predicate() is truthy; returns its value or raises."""
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise AssertionError(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+class Desktop:
+    def __init__(self, name="e2e"):
+        self.root = tempfile.mkdtemp(prefix=f"murmel-{name}-")
+        self.env = dict(os.environ)
+        for key in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
+            self.env.pop(key, None)
+        for sub in ("config", "cache", "data", "runtime"):
+            os.makedirs(os.path.join(self.root, sub), mode=0o700)
+        self.env.update(
+            XDG_CONFIG_HOME=os.path.join(self.root, "config"),
+            XDG_CACHE_HOME=os.path.join(self.root, "cache"),
+            XDG_DATA_HOME=os.path.join(self.root, "data"),
+            XDG_RUNTIME_DIR=os.path.join(self.root, "runtime"),
+            GDK_BACKEND="x11",
+            NO_AT_BRIDGE="1",
+            LANG="en_US.UTF-8",
+            LANGUAGE="",
+        )
+        self.procs = []
+        self.programs = []
+        self._start_x()
+        self._start_bus()
+        self._start_window_manager()
+        self._add_panel()
+
+    # -- the pieces of the desktop -------------------------------------
+    def _start_x(self):
+        r, w = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
+             "-nolisten", "tcp"], pass_fds=(w,), stderr=subprocess.DEVNULL)
+        os.close(w)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(r, 16)
+            if not chunk:
+                raise RuntimeError("Xvfb did not start")
+            number += chunk
+        os.close(r)
+        self.procs.append(xvfb)
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+        self.x = xdisplay.Display(self.env["DISPLAY"])
+
+    def _start_bus(self):
+        bus = subprocess.Popen(
+            ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+            stdout=subprocess.PIPE, env=self.env)
+        self.procs.append(bus)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
+
+    def _start_window_manager(self):
+        wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(wm)
+        root = self.x.screen().root
+        check = self.x.intern_atom("_NET_SUPPORTING_WM_CHECK")
+        wait_for(lambda: root.get_full_property(check, X.AnyPropertyType), what="window manager")
+
+    def _add_panel(self):
+        """A dock window reserving PANEL_H pixels at the bottom, as a panel does."""
+        screen = self.x.screen()
+        panel = screen.root.create_window(0, SCREEN_H - PANEL_H, SCREEN_W, PANEL_H, 0,
+                                          screen.root_depth, background_pixel=0x303030)
+        atom = self.x.intern_atom
+        panel.change_property(atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM, 32,
+                              [atom("_NET_WM_WINDOW_TYPE_DOCK")])
+        strut = [0, 0, 0, PANEL_H, 0, 0, 0, 0, 0, 0, 0, SCREEN_W - 1]
+        panel.change_property(atom("_NET_WM_STRUT_PARTIAL"), Xatom.CARDINAL, 32, strut)
+        panel.change_property(atom("_NET_WM_STRUT"), Xatom.CARDINAL, 32, [0, 0, 0, PANEL_H])
+        panel.map()
+        self.x.sync()
+        self.panel = panel
+        wait_for(lambda: self.work_area() == WORK_AREA, what="work area")
+
+    # -- looking at the screen -----------------------------------------
+    def work_area(self):
+        prop = self.x.screen().root.get_full_property(
+            self.x.intern_atom("_NET_WORKAREA"), X.AnyPropertyType)
+        return tuple(prop.value[:4]) if prop else None
+
+    def _title(self, win):
+        try:
+            prop = win.get_full_property(self.x.intern_atom("_NET_WM_NAME"), X.AnyPropertyType)
+            if prop and prop.value:
+                v = prop.value
+                return v.decode("utf-8", "replace") if isinstance(v, bytes) else str(v)
+            name = win.get_wm_name()
+            return name.decode() if isinstance(name, bytes) else name
+        except Exception:
+            return None
+
+    def windows(self, title=None, pid=None):
+        """Client windows (those with a title), as dicts, optionally filtered."""
+        out = []
+        pid_atom = self.x.intern_atom("_NET_WM_PID")
+
+        def walk(win):
+            try:
+                children = win.query_tree().children
+            except Exception:
+                return
+            for child in children:
+                t = self._title(child)
+                if t is not None and t != "":
+                    info = self._describe(child, t, pid_atom)
+                    if info and (title is None or info["title"] == title) and \
+                            (pid is None or info["pid"] == pid):
+                        out.append(info)
+                walk(child)
+        walk(self.x.screen().root)
+        return out
+
+    def _describe(self, win, title, pid_atom):
+        try:
+            attrs = win.get_attributes()
+            geo = win.get_geometry()
+            pos = win.translate_coords(self.x.screen().root, 0, 0)
+            pid = win.get_full_property(pid_atom, X.AnyPropertyType)
+            return {
+                "id": win.id, "title": title,
+                "mapped": attrs.map_state == X.IsViewable,
+                "x": -pos.x, "y": -pos.y, "width": geo.width, "height": geo.height,
+                "pid": int(pid.value[0]) if pid else None,
+            }
+        except Exception:
+            return None
+
+    def mapped(self, title, pid=None):
+        return [w for w in self.windows(title, pid) if w["mapped"]]
+
+    def active_window(self):
+        prop = self.x.screen().root.get_full_property(
+            self.x.intern_atom("_NET_ACTIVE_WINDOW"), X.AnyPropertyType)
+        return prop.value[0] if prop and len(prop.value) else 0
+
+    def screenshot(self, path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return path
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True,
+                              capture_output=True, text=True).stdout
+
+    # -- the program ---------------------------------------------------
+    def install_program(self, binary, config_ini=None):
+        """Copies the program into a fresh folder, with its config.ini."""
+        folder = os.path.join(self.root, "program")
+        os.makedirs(folder, exist_ok=True)
+        target = os.path.join(folder, "murmel-alarm")
+        shutil.copy2(binary, target)
+        if config_ini is not None:
+            with open(os.path.join(folder, "config.ini"), "w") as f:
+                f.write(config_ini)
+        return target
+
+    def start(self, program, extra_env=None, cwd=None):
+        env = dict(self.env)
+        env.update(extra_env or {})
+        log = open(os.path.join(self.root, f"program-{len(self.programs)}.log"), "wb")
+        proc = subprocess.Popen([program], env=env, cwd=cwd or os.path.dirname(program),
+                                stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+        self.programs.append(proc)
+        return proc
+
+    def close(self):
+        for proc in self.programs + list(reversed(self.procs)):
+            if proc.poll() is None:
+                try:
+                    os.killpg(proc.pid, signal.SIGTERM) if proc in self.programs \
+                        else proc.terminate()
+                    proc.wait(timeout=5)
+                except Exception:
+                    proc.kill()
+        try:
+            self.x.close()
+        except Exception:
+            pass
+        shutil.rmtree(self.root, ignore_errors=True)

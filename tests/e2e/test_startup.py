@@ -1,0 +1,66 @@
+"""Start-up as a user meets it: the login window, the hidden windows and a
+second start of the program."""
+
+import os
+import time
+import unittest
+
+from desktop import Desktop, WORK_AREA, wait_for
+from support import ProgramTest, LOGIN_TITLE
+
+
+class FirstStart(ProgramTest):
+    def test_login_window_is_centred_in_the_work_area_once_its_page_loaded(self):
+        proc = self.start_program()
+        login = wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=proc.pid),
+                         what="login window")[0]
+        self.assertEqual((login["width"], login["height"]), (281, 387))
+        left, top, width, height = WORK_AREA
+        self.assertLessEqual(abs(login["x"] - (left + (width - 281) // 2)), 2)
+        self.assertLessEqual(abs(login["y"] - (top + (height - 387) // 2)), 2)
+        self.save_screenshot("login-window")
+
+    def test_keys_that_would_reload_or_close_the_page_do_nothing(self):
+        proc = self.start_program()
+        login = wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=proc.pid),
+                         what="login window")[0]
+        self.desktop.xdotool("windowactivate", "--sync", login["id"])
+        for key in ("F5", "ctrl+n", "Return", "Escape"):
+            self.desktop.xdotool("key", "--window", login["id"], key)
+        time.sleep(0.5)
+        self.assertEqual(len(self.desktop.mapped(LOGIN_TITLE, pid=proc.pid)), 1)
+        self.assertIsNone(proc.poll())
+
+
+class SecondStart(ProgramTest):
+    def test_two_starts_at_once_leave_exactly_one_running(self):
+        program = self.install()
+        first = self.desktop.start(program)
+        second = self.desktop.start(program)
+        wait_for(lambda: first.poll() is not None or second.poll() is not None,
+                 what="one of two starts to hand over")
+        survivor, leaver = (first, second) if first.poll() is None else (second, first)
+        self.assertEqual(leaver.returncode, 0)
+        wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=survivor.pid), what="login window")
+        time.sleep(0.5)
+        self.assertIsNone(survivor.poll())
+        self.assertEqual(self.desktop.windows(pid=leaver.pid), [])
+
+    def test_a_start_while_running_brings_the_login_window_back_and_exits(self):
+        program = self.install()
+        running = self.desktop.start(program)
+        login = wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=running.pid),
+                         what="login window")[0]
+        self.desktop.xdotool("windowunmap", "--sync", login["id"])
+        self.assertEqual(self.desktop.mapped(LOGIN_TITLE, pid=running.pid), [])
+        again = self.desktop.start(program)
+        self.assertEqual(again.wait(timeout=10), 0)
+        wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=running.pid),
+                 what="login window brought back")
+        self.assertEqual(self.desktop.windows(pid=again.pid), [])
+        # The second start touched no settings of the user's.
+        self.assertIsNone(running.poll())
+
+
+if __name__ == "__main__":
+    unittest.main()

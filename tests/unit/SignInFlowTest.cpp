@@ -1,0 +1,168 @@
+#include "unit/ControllerFixture.h"
+
+TEST_F(ControllerTest, TrimmedCredentialsAreCheckedAndFilledIntoTheServiceForm) {
+    Start();
+    TypeAndSignIn("  kim@example.org\t", " secret ");
+    EXPECT_EQ(g_sessionState, SigningIn);
+    EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"1"});
+    FinishCheck();
+    EXPECT_EQ(checkedEmail, "kim@example.org");
+    EXPECT_EQ(checkedPassword, "secret");
+    EXPECT_EQ(Host()->formValues["svcIptLgnID"], "kim@example.org");
+    EXPECT_EQ(Host()->formValues["svcIptLgnPD"], "secret");
+    EXPECT_EQ(Host()->formSubmits, 1);
+    EXPECT_EQ(fake.loop.TimerPeriod(dlg.Handle(), TIMER_SIGNIN_WATCHDOG), 15000u);
+    EXPECT_EQ(g_sessionState, SigningIn);
+}
+
+TEST_F(ControllerTest, RejectedCredentialsShowTheirMessageAndTheTrimmedFields) {
+    const std::pair<int, const char*> cases[] = {{400, "2"}, {430, "4"}, {460, "5"}};
+    Start();
+    for (auto [result, status] : cases) {
+        credentialResult = result;
+        TypeAndSignIn(" kim@example.org ", "wrong");
+        FinishCheck();
+        EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{status}) << result;
+        EXPECT_EQ(g_sessionState, SignedOut);
+        EXPECT_EQ(Login()->GetData("input_email"), "kim@example.org");
+        EXPECT_EQ(Login()->GetData("input_password"), "wrong");
+        EXPECT_EQ(Host()->formSubmits, 0);
+        EXPECT_EQ(Host()->navigations.back().header, "whoami:murmel_notifier");
+    }
+}
+
+TEST_F(ControllerTest, AFailedCheckGivesTheFormBackWithAMessage) {
+    Start();
+    credentialResult = 500;
+    TypeAndSignIn("kim@example.org", "secret");
+    FinishCheck();
+    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"0"});
+    ASSERT_EQ(fake.messageBox.shown.size(), 1u);
+    EXPECT_EQ(fake.messageBox.shown[0].text, "Network error");
+}
+
+TEST_F(ControllerTest, SigninIsRefusedWithHintsEmptyFieldsOrOneUnderWay) {
+    Start();
+    bool checked = false;
+    dlg.m_credentialCheck = [&](auto&&...) {
+        checked = true;
+        return 1000;
+    };
+    TypeAndSignIn("Email", "secret");
+    TypeAndSignIn("kim@example.org", "Password");
+    TypeAndSignIn("   ", "secret");
+    TypeAndSignIn("kim@example.org", "\t");
+    EXPECT_EQ(g_sessionState, SignedOut);
+    g_sessionState = SigningIn;
+    TypeAndSignIn("kim@example.org", "secret");
+    EXPECT_FALSE(fake.loop.WaitForSend(100));
+    EXPECT_FALSE(checked);
+}
+
+TEST_F(ControllerTest, AServiceFormWithoutSubmitResetsTheSignIn) {
+    Start();
+    Host()->formInputs = {"svcIptLgnID", "svcIptLgnPD"};
+    TypeAndSignIn("kim@example.org", "secret");
+    FinishCheck();
+    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"0"});
+    EXPECT_FALSE(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_WATCHDOG));
+}
+
+TEST_F(ControllerTest, SuccessSignsInHidesTheLoginAndTellsTheWebClient) {
+    Start();
+    SignInAs("abc");
+    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_FALSE(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_WATCHDOG));
+    ASSERT_TRUE(dlg.m_signinInfo);
+    EXPECT_EQ(dlg.m_signinInfo->token, "abc");
+    EXPECT_FALSE(Login()->visible);
+    EXPECT_TRUE(Host()->visible);
+    EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"102", "abc"}));
+    EXPECT_EQ(fake.browser.askedFor.back(), Host()->CurrentUrl());
+}
+
+TEST_F(ControllerTest, OnlyAThreePartSuccessTextSignsIn) {
+    Start();
+    for (const char* text : {"SUCCESS,abc", "SUCCESS,abc,x,y", "success,abc,x", ""}) {
+        Host()->External("SigninOk", {text});
+        EXPECT_EQ(g_sessionState, SignedOut) << text;
+        EXPECT_EQ(fake.messageBox.shown.back().text, "Sever error.\nPlease try again later.");
+        EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"0"});
+    }
+    // Accepted while nothing was under way, with an empty token.
+    Host()->External("ScriptToApp", {"301", "SUCCESS,,x"});
+    EXPECT_EQ(g_sessionState, SignedIn);
+    const size_t before = CallsOf(Host(), "AppToScript").size();
+    fake.messageBox.answers = {MessageBoxAnswer::Yes};
+    dlg.OnMenuCommand(32786);
+    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(CallsOf(Host(), "AppToScript").size(), before);  // no 103 without a token
+}
+
+TEST_F(ControllerTest, WatchdogAbandonsAnUnconfirmedSignIn) {
+    Start();
+    TypeAndSignIn("kim@example.org", "secret");
+    FinishCheck();
+    fake.loop.Advance(14999);
+    EXPECT_TRUE(fake.messageBox.shown.empty());
+    fake.loop.Advance(1);
+    EXPECT_EQ(g_sessionState, SignedOut);
+    ASSERT_EQ(fake.messageBox.shown.size(), 1u);
+    EXPECT_EQ(fake.messageBox.shown[0].text, "Login error. Please try again later.");
+    EXPECT_TRUE(Login()->visible);
+    EXPECT_FALSE(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_WATCHDOG));
+}
+
+TEST_F(ControllerTest, WatchdogAfterAUserSignOutStillResetsAndWarns) {
+    Start();
+    TypeAndSignIn("kim@example.org", "secret");
+    FinishCheck();
+    fake.messageBox.answers = {MessageBoxAnswer::Yes};
+    dlg.OnMenuCommand(32780);
+    EXPECT_EQ(g_sessionState, SignedOut);
+    fake.loop.Advance(15000);
+    EXPECT_EQ(fake.messageBox.shown.back().text, "Login error. Please try again later.");
+}
+
+TEST_F(ControllerTest, WatchdogAfterConfirmationDoesNothing) {
+    Start();
+    TypeAndSignIn("kim@example.org", "secret");
+    FinishCheck();
+    g_sessionState = SignedIn;  // confirmed by a path that left the timer
+    fake.loop.Advance(15000);
+    EXPECT_TRUE(fake.messageBox.shown.empty());
+    EXPECT_EQ(g_sessionState, SignedIn);
+}
+
+TEST_F(ControllerTest, SignOutKeepsTheRememberedAddressOnly) {
+    AppSettings.rememberEmail = true;
+    Start();
+    SignInAs("tok");
+    fake.messageBox.answers = {MessageBoxAnswer::Yes};
+    dlg.OnMenuCommand(32786);
+    EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"103", "tok"}));
+    EXPECT_EQ(Login()->GetData("input_email"), "kim@example.org");
+    EXPECT_EQ(Login()->GetData("input_password"), "");
+    EXPECT_TRUE(Login()->visible);
+    EXPECT_FALSE(Host()->visible);
+    EXPECT_EQ(fake.browser.sessionsEnded, 1);
+    EXPECT_EQ(dlg.m_signinInfo->token, "");
+
+    AppSettings.rememberEmail = false;
+    SignInAs("tok2");
+    fake.messageBox.answers = {MessageBoxAnswer::Yes};
+    dlg.OnMenuCommand(32786);
+    EXPECT_EQ(Login()->GetData("input_email"), "");
+}
+
+TEST_F(ControllerTest, SigninReadyShowsTheFormWhateverTheState) {
+    Start();
+    g_sessionState = SigningIn;
+    Host()->External("SigninReady", {"1"});
+    EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"0"});
+    Host()->External("ScriptToApp", {"101", ""});
+    EXPECT_EQ(CallsOf(Login(), "showLoginStatus").size(), 2u);
+    EXPECT_EQ(g_sessionState, SigningIn);
+}
