@@ -4,16 +4,15 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-bool IsContinuation(unsigned char b) {
-    return (b & 0xC0) == 0x80;
-}
-
-// Length of the well-formed sequence at the start of `s`, 0 when it is not.
-// The ranges of the second byte rule out overlong forms, surrogates and code
+// Length of the sequence at the start of `s`. A well-formed one sets
+// `valid`; an ill-formed one is the longest start of a well-formed sequence,
+// at least one byte, so that each becomes one replacement character. The
+// ranges of the second byte rule out overlong forms, surrogates and code
 // points above U+10FFFF.
-std::size_t WellFormedLength(std::string_view s) {
+std::size_t SequenceAt(std::string_view s, bool& valid) {
     const auto b0 = static_cast<unsigned char>(s[0]);
-    if (b0 < 0x80) return 1;
+    valid = b0 < 0x80;
+    if (valid) return 1;
     std::size_t length = 0;
     unsigned char low = 0x80, high = 0xBF;
     if (b0 >= 0xC2 && b0 <= 0xDF) {
@@ -27,13 +26,14 @@ std::size_t WellFormedLength(std::string_view s) {
         if (b0 == 0xF0) low = 0x90;
         if (b0 == 0xF4) high = 0x8F;
     } else {
-        return 0;
+        return 1;
     }
-    if (s.size() < length) return 0;
-    const auto b1 = static_cast<unsigned char>(s[1]);
-    if (b1 < low || b1 > high) return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (!IsContinuation(static_cast<unsigned char>(s[i]))) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if (i >= s.size()) return i;
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF)) return i;
+    }
+    valid = true;
     return length;
 }
 
@@ -43,20 +43,13 @@ std::string ReplaceInvalidUtf8(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size());
     while (!bytes.empty()) {
-        const std::size_t length = WellFormedLength(bytes);
-        if (length) {
+        bool valid = false;
+        const std::size_t length = SequenceAt(bytes, valid);
+        if (valid)
             text.append(bytes.substr(0, length));
-            bytes.remove_prefix(length);
-            continue;
-        }
-        text.append(kReplacement);
-        // Skip the lead byte and the continuation bytes that belong to it.
-        std::size_t skip = 1;
-        while (skip < bytes.size() && skip < 4 &&
-               IsContinuation(static_cast<unsigned char>(bytes[skip])) &&
-               !IsContinuation(static_cast<unsigned char>(bytes[0])))
-            ++skip;
-        bytes.remove_prefix(skip);
+        else
+            text.append(kReplacement);
+        bytes.remove_prefix(length);
     }
     return text;
 }
