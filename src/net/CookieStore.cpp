@@ -35,6 +35,9 @@ SharedStore& Store() {
     return *store;
 }
 
+// Set up before main, while the process has one thread only.
+[[maybe_unused]] const bool kStoreReady = (Store(), true);
+
 bool FitsCookieLine(const std::string& text) {
     return text.find_first_of("\t\r\n") == std::string::npos;
 }

@@ -141,6 +141,12 @@ int HttpRequest(INetworkStatus& network, HttpVerb verb, const std::string& url,
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(h, CURLOPT_USERAGENT, kAgent);
+        // A silent server must not hold the calling thread for ever: give up
+        // on a connection after a minute and on an answer that stalls for
+        // half a minute.
+        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L);
+        curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 30L);
         ApplyTlsTrust(h);
         UseCookieStore(h);
 
