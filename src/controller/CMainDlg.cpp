@@ -28,7 +28,9 @@ constexpr Field kTextFields[] = {
 };
 }  // namespace
 
-CMainDlg::CMainDlg(Ports& ports) : m_ports(ports) {}
+CMainDlg::CMainDlg(Ports& ports) : m_ports(ports) {
+    UseNetwork();
+}
 
 CMainDlg::~CMainDlg() {
     if (m_hWnd) OnDestroy();
@@ -92,6 +94,7 @@ bool CMainDlg::OnInitDialog() {
     WritePageData();
     if (m_strEmail.empty()) m_strEmail = m_strEmailHint;
     m_strPassword = m_strPasswordHint;
+    CheckVersion();
     return true;
 }
 
@@ -180,6 +183,8 @@ void CMainDlg::EndDialog() {
 void CMainDlg::OnDestroy() {
     if (!m_hWnd) return;
     m_ports.loop.KillTimer(m_hWnd, TIMER_PING);
+    m_signinInfo.reset();
+    m_versionCheck.reset();
     m_settings.Destroy();
     for (CNotiHtmlDlg& toast : m_toasts) toast.Destroy();
     m_host.Destroy();

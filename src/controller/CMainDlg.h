@@ -12,6 +12,7 @@
 
 #include "controller/PendingConfig.h"
 #include "desktop/CWebPage.h"
+#include "net/VersionCheck.h"
 #include "notify/CNotiHtmlDlg.h"
 #include "notify/CPopupDlg.h"
 #include "platform/Ports.h"
@@ -134,6 +135,10 @@ private:
     // Ends the session locally: fields, web client, state, cookies.
     void EndSession();
     void EndHttpSession();
+    // The real credential check and keep-alive request.
+    void UseNetwork();
+
+    std::unique_ptr<CVersionCheck> m_versionCheck;
 
     Ports& m_ports;
     std::unique_ptr<IHtmlWindow> m_window;

@@ -1,6 +1,7 @@
 #include "signin/LoginErrorDlg.h"
 
 #include "controller/PendingConfig.h"
+#include "net/UrlEncode.h"
 #include "platform/Messages.h"
 
 namespace {

@@ -12,6 +12,7 @@ class ControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_sessionState = SignedOut;
+        fake.network.online = false;  // the version check asks nobody
         AppSettings.rememberEmail = false;
         AppSettings.savedEmail.clear();
         dlg.m_credentialCheck = [this](const StringList&, const std::string& email,
