@@ -29,8 +29,10 @@ GtkTextDialog::GtkTextDialog(const NativeDialogSpec& spec, INativeDialogEvents* 
         gtk_widget_grab_focus(ok);
     }
     // GtkDialog answers Escape and the close box with a DELETE_EVENT
-    // response and keeps the window; OnResponse hides it.
+    // response (OnResponse hides the dialog), then would destroy the window;
+    // the dialog lives as long as this object.
     g_signal_connect(m_dialog, "response", G_CALLBACK(OnResponse), this);
+    g_signal_connect(m_dialog, "delete-event", G_CALLBACK(gtk_widget_hide_on_delete), nullptr);
 }
 
 GtkTextDialog::~GtkTextDialog() {

@@ -1,0 +1,54 @@
+#pragma once
+// Helpers for tests that answer GTK dialogs from outside, as a user would:
+// find the open dialog among the toplevels and press keys with xdotool.
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <string>
+
+// The visible toplevel of the given type whose title is title, or null.
+inline GtkWindow* FindVisibleWindow(GType type, const std::string& title) {
+    GtkWindow* found = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w; w = w->next) {
+        GtkWindow* window = GTK_WINDOW(w->data);
+        const char* t = gtk_window_get_title(window);
+        if (G_TYPE_CHECK_INSTANCE_TYPE(window, type) &&
+            gtk_widget_get_visible(GTK_WIDGET(window)) && t && title == t)
+            found = window;
+    }
+    g_list_free(windows);
+    return found;
+}
+
+// Presses a key on the X display; the loop keeps running meanwhile.
+inline void PressKey(const std::string& key) {
+    gchar* argv[] = {const_cast<gchar*>("xdotool"), const_cast<gchar*>("key"),
+                     const_cast<gchar*>(key.c_str()), nullptr};
+    g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr);
+}
+
+// Calls action once from the main loop as soon as a mapped toplevel of the
+// type with the title is open, polling every 20 ms; gives up after many tries.
+inline void WhenWindowOpen(GType type, const std::string& title,
+                           std::function<void(GtkWindow*)> action) {
+    struct Wait {
+        GType type;
+        std::string title;
+        std::function<void(GtkWindow*)> action;
+        int tries = 0;
+    };
+    auto* wait = new Wait{type, title, std::move(action)};
+    g_timeout_add_full(
+        G_PRIORITY_DEFAULT, 20,
+        [](gpointer data) -> gboolean {
+            auto* w = static_cast<Wait*>(data);
+            GtkWindow* window = FindVisibleWindow(w->type, w->title);
+            if (window && gtk_widget_get_mapped(GTK_WIDGET(window))) {
+                w->action(window);
+                return G_SOURCE_REMOVE;
+            }
+            return ++w->tries < 1500 ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+        },
+        wait, [](gpointer data) { delete static_cast<Wait*>(data); });
+}
