@@ -52,3 +52,25 @@ inline void WhenWindowOpen(GType type, const std::string& title,
         },
         wait, [](gpointer data) { delete static_cast<Wait*>(data); });
 }
+
+// Counts the firings of a short timer while it lives: proof that the main
+// loop ran meanwhile.
+class TickCounter {
+public:
+    TickCounter()
+        : m_source(g_timeout_add(
+              10,
+              [](gpointer ticks) -> gboolean {
+                  ++*static_cast<int*>(ticks);
+                  return G_SOURCE_CONTINUE;
+              },
+              &m_ticks)) {}
+    ~TickCounter() { g_source_remove(m_source); }
+    TickCounter(const TickCounter&) = delete;
+    TickCounter& operator=(const TickCounter&) = delete;
+    int Ticks() const { return m_ticks; }
+
+private:
+    int m_ticks = 0;
+    guint m_source;
+};

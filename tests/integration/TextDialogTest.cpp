@@ -137,22 +137,14 @@ TEST_F(TextDialogTest, RunModalNestsTheLoopUntilEndModal) {
         dialog->Hide();
         dialog->EndModal();
     };
-    int ticks = 0;
+    TickCounter timer;
     int ticksWhenOpen = -1;
-    guint timer = g_timeout_add(
-        10,
-        [](gpointer t) -> gboolean {
-            ++*static_cast<int*>(t);
-            return G_SOURCE_CONTINUE;
-        },
-        &ticks);
     WhenWindowOpen(GTK_TYPE_DIALOG, m_spec.title, [&](GtkWindow* window) {
-        ticksWhenOpen = ticks;
+        ticksWhenOpen = timer.Ticks();
         EXPECT_TRUE(gtk_window_get_modal(window));
         gtk_button_clicked(GTK_BUTTON(ButtonLabelled(window, "Cancel")));
     });
     dialog->RunModal();
-    g_source_remove(timer);
     EXPECT_EQ(m_events.events, std::vector<std::string>{"cancel"});
     EXPECT_GT(ticksWhenOpen, 0);
     EXPECT_FALSE(dialog->IsVisible());
