@@ -15,8 +15,8 @@ namespace {
 
 constexpr char kRequest[] = "activate\n";
 constexpr size_t kMaxRequest = 64;
-// A start that finds the lock taken waits at most this long for the running
-// instance to listen (it may have taken the lock a moment ago).
+// A start that finds the lock taken tries this often, this far apart, to
+// reach the running instance.
 constexpr int kConnectAttempts = 40;
 constexpr gulong kConnectPauseUs = 50 * 1000;
 
@@ -70,21 +70,33 @@ bool UnixSingleInstance::AcquireOrActivate() {
     // Without a lock file there is no way to tell; running beats never
     // starting.
     if (fd < 0) return true;
-    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR) continue;
-        close(fd);
-        if (errno != EWOULDBLOCK) return true;
-        SendActivation();
-        return false;
+    // The running instance may have taken the lock a moment ago and not
+    // listen yet, or be on its way out; the lock decides either way.
+    for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+        int locked;
+        while ((locked = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+        }
+        if (locked == 0) {
+            m_lockFd = fd;
+            Listen();
+            return true;
+        }
+        if (errno != EWOULDBLOCK) {
+            close(fd);
+            return true;
+        }
+        if (SendActivation()) break;
+        g_usleep(kConnectPauseUs);
     }
-    m_lockFd = fd;
-    Listen();
-    return true;
+    close(fd);
+    return false;
 }
 
 void UnixSingleInstance::Listen() {
     sockaddr_un address;
     std::string path = SocketPath();
+    // A directory too deep for a socket address: the lock still keeps other
+    // starts out, they just cannot ask this one to come forward.
     if (!MakeAddress(path, address)) return;
     // Only the holder of the lock gets here, so a socket file that exists is
     // left over from an instance that died.
@@ -100,28 +112,25 @@ void UnixSingleInstance::Listen() {
     m_listenSource = g_unix_fd_add(fd, G_IO_IN, OnIncoming, this);
 }
 
-void UnixSingleInstance::SendActivation() {
+bool UnixSingleInstance::SendActivation() {
     sockaddr_un address;
-    if (!MakeAddress(SocketPath(), address)) return;
-    for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
-        int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) return;
-        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) {
-            size_t sent = 0;
-            while (sent < sizeof(kRequest) - 1) {
-                ssize_t n = send(fd, kRequest + sent, sizeof(kRequest) - 1 - sent, MSG_NOSIGNAL);
-                if (n < 0 && errno == EINTR) continue;
-                if (n <= 0) break;
-                sent += n;
-            }
-            close(fd);
-            return;
-        }
+    if (!MakeAddress(SocketPath(), address)) return true;
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return true;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
         int error = errno;
         close(fd);
-        if (error != ENOENT && error != ECONNREFUSED && error != EAGAIN && error != EINTR) return;
-        g_usleep(kConnectPauseUs);
+        return error != ENOENT && error != ECONNREFUSED && error != EAGAIN && error != EINTR;
     }
+    size_t sent = 0;
+    while (sent < sizeof(kRequest) - 1) {
+        ssize_t n = send(fd, kRequest + sent, sizeof(kRequest) - 1 - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        sent += n;
+    }
+    close(fd);
+    return true;
 }
 
 gboolean UnixSingleInstance::OnIncoming(gint fd, GIOCondition condition, gpointer self) {

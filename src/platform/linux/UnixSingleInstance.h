@@ -29,7 +29,8 @@ public:
 private:
     struct Client;
     void Listen();
-    void SendActivation();
+    // True when done: delivered, or no point in trying again.
+    bool SendActivation();
     void Activated();
     void Drop(Client* client);
     static gboolean OnIncoming(gint fd, GIOCondition condition, gpointer self);
