@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for tests that answer GTK dialogs from outside, as a user would:
 // find the open dialog among the toplevels and press keys with xdotool.
+#include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
 #include <functional>
@@ -21,6 +22,12 @@ inline GtkWindow* FindVisibleWindow(GType type, const std::string& title) {
     return found;
 }
 
+// Key presses reach a window once it is on screen and has the keyboard focus
+// (on a bare X server, once the pointer is over it).
+inline bool ReadyForKeys(GtkWindow* window) {
+    return window && gtk_widget_get_mapped(GTK_WIDGET(window)) && gtk_window_is_active(window);
+}
+
 // Presses a key on the X display; the loop keeps running meanwhile.
 inline void PressKey(const std::string& key) {
     gchar* argv[] = {const_cast<gchar*>("xdotool"), const_cast<gchar*>("key"),
@@ -28,8 +35,9 @@ inline void PressKey(const std::string& key) {
     g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr);
 }
 
-// Calls action once from the main loop as soon as a mapped toplevel of the
-// type with the title is open, polling every 20 ms; gives up after many tries.
+// Calls action once from the main loop as soon as a toplevel of the type
+// with the title is ready for keys, polling every 20 ms. A dialog that never
+// gets there is a failure, and is closed so that the test goes on.
 inline void WhenWindowOpen(GType type, const std::string& title,
                            std::function<void(GtkWindow*)> action) {
     struct Wait {
@@ -44,11 +52,15 @@ inline void WhenWindowOpen(GType type, const std::string& title,
         [](gpointer data) -> gboolean {
             auto* w = static_cast<Wait*>(data);
             GtkWindow* window = FindVisibleWindow(w->type, w->title);
-            if (window && gtk_widget_get_mapped(GTK_WIDGET(window))) {
+            if (ReadyForKeys(window)) {
                 w->action(window);
                 return G_SOURCE_REMOVE;
             }
-            return ++w->tries < 1500 ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+            if (++w->tries < 1000) return G_SOURCE_CONTINUE;
+            ADD_FAILURE() << "no window \"" << w->title << "\" took the keyboard focus";
+            if (window && GTK_IS_DIALOG(window))
+                gtk_dialog_response(GTK_DIALOG(window), GTK_RESPONSE_DELETE_EVENT);
+            return G_SOURCE_REMOVE;
         },
         wait, [](gpointer data) { delete static_cast<Wait*>(data); });
 }

@@ -57,7 +57,7 @@ TEST_F(MessageBoxTest, EscapeCountsAsTheNegativeAnswer) {
 }
 
 TEST_F(MessageBoxTest, TheLoopKeepsRunningWhileTheBoxIsOpen) {
-    // The answer waits for the box to be mapped, so a timer that fired until
+    // The answer waits for the box to be on screen, so a timer that fired until
     // then fired inside Show.
     Answer(MessageBoxButtons::YesNo, MessageBoxIcon::None, "Escape");
     EXPECT_GT(m_ticksWhenOpen, 0);

@@ -64,7 +64,7 @@ protected:
         GtkWindow* window = nullptr;
         IterateUntil([&] {
             window = FindVisibleWindow(GTK_TYPE_DIALOG, m_spec.title);
-            return window && gtk_widget_get_mapped(GTK_WIDGET(window));
+            return ReadyForKeys(window);
         });
         return window;
     }
