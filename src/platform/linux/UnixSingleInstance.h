@@ -1,0 +1,48 @@
+#pragma once
+// One instance per user: an exclusive flock on "Murmel Alarm once.lock" in
+// the user's runtime directory, held for the life of the process (the kernel
+// drops it when the process dies, also on a crash), and a Unix stream socket
+// beside it on which the running instance hears activation requests.
+#include <glib.h>
+
+#include <functional>
+#include <set>
+#include <string>
+
+#include "platform/SingleInstance.h"
+
+class UnixSingleInstance : public ISingleInstance {
+public:
+    // directory: where lock and socket live; empty for the user's runtime
+    // directory.
+    explicit UnixSingleInstance(std::string directory = {});
+    ~UnixSingleInstance() override;
+    UnixSingleInstance(const UnixSingleInstance&) = delete;
+    UnixSingleInstance& operator=(const UnixSingleInstance&) = delete;
+
+    bool AcquireOrActivate() override;
+    void OnActivation(std::function<void()> handler) override;
+
+    std::string LockPath() const { return m_directory + "/Murmel Alarm once.lock"; }
+    std::string SocketPath() const { return m_directory + "/Murmel Alarm once.sock"; }
+
+private:
+    struct Client;
+    void Listen();
+    // True when done: delivered, or no point in trying again.
+    bool SendActivation();
+    void Activated();
+    void Drop(Client* client);
+    static gboolean OnIncoming(gint fd, GIOCondition condition, gpointer self);
+    static gboolean OnClientData(gint fd, GIOCondition condition, gpointer client);
+    static gboolean DeliverPending(gpointer self);
+
+    std::string m_directory;
+    int m_lockFd = -1;
+    int m_listenFd = -1;
+    guint m_listenSource = 0;
+    guint m_pendingSource = 0;
+    unsigned m_pending = 0;  // requests that came before a handler was set
+    std::function<void()> m_handler;
+    std::set<Client*> m_clients;
+};

@@ -1,0 +1,186 @@
+// The single-instance lock and activation, with real processes: each
+// single_instance_probe run is one program start.
+#include <gio/gio.h>
+#include <gio/gunixinputstream.h>
+#include <glib/gstdio.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/linux/UnixSingleInstance.h"
+
+namespace {
+
+// Long enough for any start on a loaded machine; only reached on failure.
+constexpr int kLineTimeoutMs = 20000;
+
+class Probe {
+public:
+    Probe(const std::string& dir, bool withChild = false) {
+        const char* argv[] = {SINGLE_INSTANCE_PROBE, dir.c_str(),
+                              withChild ? "--with-child" : nullptr, nullptr};
+        m_process = g_subprocess_newv(argv,
+                                      static_cast<GSubprocessFlags>(G_SUBPROCESS_FLAGS_STDIN_PIPE |
+                                                                    G_SUBPROCESS_FLAGS_STDOUT_PIPE),
+                                      nullptr);
+        m_out = g_unix_input_stream_get_fd(
+            G_UNIX_INPUT_STREAM(g_subprocess_get_stdout_pipe(m_process)));
+    }
+    ~Probe() {
+        // Closing its input ends a probe that holds the lock.
+        g_output_stream_close(g_subprocess_get_stdin_pipe(m_process), nullptr, nullptr);
+        g_subprocess_wait(m_process, nullptr, nullptr);
+        g_object_unref(m_process);
+    }
+
+    // The next line of output; empty at end of output or after the timeout.
+    std::string ReadLine() {
+        for (;;) {
+            size_t end = m_buffered.find('\n');
+            if (end != std::string::npos) {
+                std::string line = m_buffered.substr(0, end);
+                m_buffered.erase(0, end + 1);
+                return line;
+            }
+            pollfd p{m_out, POLLIN, 0};
+            if (poll(&p, 1, kLineTimeoutMs) <= 0) return {};
+            char chunk[256];
+            ssize_t n = read(m_out, chunk, sizeof(chunk));
+            if (n <= 0) return {};
+            m_buffered.append(chunk, n);
+        }
+    }
+
+    int WaitForExit() {
+        g_subprocess_wait(m_process, nullptr, nullptr);
+        return g_subprocess_get_if_exited(m_process) ? g_subprocess_get_exit_status(m_process) : -1;
+    }
+
+    void Kill() { kill(std::stoi(g_subprocess_get_identifier(m_process)), SIGKILL); }
+
+private:
+    GSubprocess* m_process;
+    int m_out;
+    std::string m_buffered;
+};
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/murmel-once.XXXXXX";
+        ASSERT_NE(g_mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override {
+        for (const char* name : {"/Murmel Alarm once.lock", "/Murmel Alarm once.sock"})
+            g_unlink((m_dir + name).c_str());
+        g_rmdir(m_dir.c_str());
+    }
+
+    // Runs the default main context until pred holds, bounded.
+    template <typename Pred>
+    bool IterateUntil(Pred pred) {
+        for (int i = 0; i < 2000 && !pred(); ++i) {
+            if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(5000);
+        }
+        return pred();
+    }
+
+    std::string m_dir;
+};
+
+TEST_F(SingleInstanceTest, TwoStartsAtOnceLeaveExactlyOneRunning) {
+    for (int round = 0; round < 5; ++round) {
+        std::string dir = m_dir + "/round" + std::to_string(round);
+        {
+            Probe a(dir), b(dir);
+            std::string lineA = a.ReadLine(), lineB = b.ReadLine();
+            ASSERT_TRUE((lineA == "acquired" && lineB == "handed-over") ||
+                        (lineA == "handed-over" && lineB == "acquired"))
+                << "round " << round << ": " << lineA << " / " << lineB;
+            Probe& running = lineA == "acquired" ? a : b;
+            Probe& second = lineA == "acquired" ? b : a;
+            EXPECT_EQ(second.WaitForExit(), 0);
+            // The hand-over reached the one that runs, even when it came while
+            // that one was still setting up.
+            EXPECT_EQ(running.ReadLine(), "activation") << "round " << round;
+        }
+        g_unlink((dir + "/Murmel Alarm once.lock").c_str());
+        g_rmdir(dir.c_str());
+    }
+}
+
+TEST_F(SingleInstanceTest, LaterStartsActivateTheRunningInstanceAndExit) {
+    Probe first(m_dir);
+    ASSERT_EQ(first.ReadLine(), "acquired");
+    for (int i = 0; i < 3; ++i) {
+        Probe later(m_dir);
+        EXPECT_EQ(later.ReadLine(), "handed-over");
+        EXPECT_EQ(later.WaitForExit(), 0);
+        EXPECT_EQ(first.ReadLine(), "activation");
+    }
+}
+
+TEST_F(SingleInstanceTest, AStartAfterACrashTakesOverDespiteLeftovers) {
+    {
+        // The crashed instance leaves its socket file behind and a child that
+        // must not keep the lock alive.
+        Probe crashed(m_dir, true);
+        std::string child = crashed.ReadLine();
+        ASSERT_EQ(child.rfind("child ", 0), 0u) << child;
+        ASSERT_EQ(crashed.ReadLine(), "acquired");
+        crashed.Kill();
+        EXPECT_EQ(crashed.WaitForExit(), -1);
+        struct stat info;
+        ASSERT_EQ(stat((m_dir + "/Murmel Alarm once.sock").c_str(), &info), 0);
+        Probe next(m_dir);
+        EXPECT_EQ(next.ReadLine(), "acquired");
+        Probe later(m_dir);
+        EXPECT_EQ(later.ReadLine(), "handed-over");
+        EXPECT_EQ(next.ReadLine(), "activation");
+        kill(std::stoi(child.substr(6)), SIGKILL);
+    }
+}
+
+TEST_F(SingleInstanceTest, RequestsBeforeTheHandlerAreKeptAndStrangersIgnored) {
+    auto first = std::make_unique<UnixSingleInstance>(m_dir);
+    ASSERT_TRUE(first->AcquireOrActivate());
+    EXPECT_TRUE(first->AcquireOrActivate());
+
+    // A second lock in the same process conflicts like one in another process.
+    UnixSingleInstance second(m_dir);
+    EXPECT_FALSE(second.AcquireOrActivate());
+
+    // Something that is not an activation request.
+    GSocketClient* client = g_socket_client_new();
+    GSocketAddress* address = g_unix_socket_address_new(first->SocketPath().c_str());
+    GSocketConnection* stranger =
+        g_socket_client_connect(client, G_SOCKET_CONNECTABLE(address), nullptr, nullptr);
+    ASSERT_NE(stranger, nullptr);
+    g_output_stream_write_all(g_io_stream_get_output_stream(G_IO_STREAM(stranger)),
+                              "open /etc/passwd\n", 17, nullptr, nullptr, nullptr);
+    g_io_stream_close(G_IO_STREAM(stranger), nullptr, nullptr);
+    g_object_unref(stranger);
+    g_object_unref(address);
+    g_object_unref(client);
+
+    for (int i = 0; i < 100; ++i) g_main_context_iteration(nullptr, FALSE);
+    int calls = 0;
+    first->OnActivation([&] { ++calls; });
+    EXPECT_TRUE(IterateUntil([&] { return calls > 0; }));
+    for (int i = 0; i < 100; ++i) g_main_context_iteration(nullptr, FALSE);
+    EXPECT_EQ(calls, 1);
+
+    // Ending the instance removes its socket and frees the lock.
+    std::string socketPath = first->SocketPath();
+    first.reset();
+    EXPECT_FALSE(g_file_test(socketPath.c_str(), G_FILE_TEST_EXISTS));
+    UnixSingleInstance third(m_dir);
+    EXPECT_TRUE(third.AcquireOrActivate());
+}
+
+}  // namespace
