@@ -143,7 +143,7 @@ void Server::OnEarly(SoupServer*, SoupServerMessage* msg, const char* path, GHas
     soup_message_body_set_accumulate(soup_server_message_get_request_body(msg), FALSE);
     auto* server = static_cast<Server*>(self);
     if (!g_str_has_prefix(path, "/_control/"))
-        server->Log().Record(msg, SchemeOf(msg), soup_server_message_get_status(msg));
+        server->Log().Record(msg, SchemeOf(msg), LoggedStatus(msg));
 }
 
 void Server::OnRequest(SoupServer*, SoupServerMessage* msg, const char* path, GHashTable*,
@@ -155,7 +155,7 @@ void Server::OnRequest(SoupServer*, SoupServerMessage* msg, const char* path, GH
         HandleControl(*server, msg, route);
     else
         HandleSite(*server, msg, route);
-    if (!control) server->Log().Record(msg, SchemeOf(msg), soup_server_message_get_status(msg));
+    if (!control) server->Log().Record(msg, SchemeOf(msg), LoggedStatus(msg));
 }
 
 void Server::OnAborted(SoupServer*, SoupServerMessage* msg, gpointer self) {
@@ -182,6 +182,15 @@ void Server::Later(SoupServerMessage* msg, guint ms, std::function<bool()> then)
             g_object_unref(h->msg);
             delete h;
         });
+}
+
+void Server::MarkClosed(SoupServerMessage* msg) {
+    g_object_set_data(G_OBJECT(msg), "murmel-closed", GINT_TO_POINTER(1));
+}
+
+int Server::LoggedStatus(SoupServerMessage* msg) {
+    if (g_object_get_data(G_OBJECT(msg), "murmel-closed")) return 0;
+    return static_cast<int>(soup_server_message_get_status(msg));
 }
 
 void Server::CloseConnection(SoupServerMessage* msg) {

@@ -60,6 +60,9 @@ public:
     void Later(SoupServerMessage* msg, guint ms, std::function<bool()> then);
     // Closes the connection of `msg` without an answer.
     static void CloseConnection(SoupServerMessage* msg);
+    // Notes that `msg` gets no answer, so the log shows status 0.
+    static void MarkClosed(SoupServerMessage* msg);
+    static int LoggedStatus(SoupServerMessage* msg);
     std::string ReadPage(const std::string& name) const;
 
 private:

@@ -70,6 +70,7 @@ void Ping(Server& server, SoupServerMessage* msg) {
     Respond(msg, status, "text/plain", status == 200 ? "pong\n" : "unavailable\n");
     bool close = ping["close"].asBool();
     guint delay = ping["delayMs"].asUInt();
+    if (close) Server::MarkClosed(msg);
     if (close && delay == 0) {
         Server::CloseConnection(msg);
     } else if (delay > 0) {
