@@ -50,7 +50,11 @@ int main(int argc, char** argv) {
     options.httpsPort = httpsPort;
     options.portFile = portFile ? portFile : "";
     options.scenarioFile = scenario ? scenario : "";
-    options.stateDir = stateDir ? stateDir : DefaultStateDir();
+    // Absolute, so the CA path in the port file works from any directory.
+    gchar* absolute =
+        g_canonicalize_filename(stateDir ? stateDir : DefaultStateDir().c_str(), nullptr);
+    options.stateDir = absolute;
+    g_free(absolute);
     options.wwwDir = www ? www : MURMEL_SERVICE_WWW;
     g_free(portFile);
     g_free(scenario);

@@ -37,7 +37,7 @@ protected:
             {"email": "demo@murmel.test", "password": "demo1234", "userId": "u-1001",
              "name": "Demo User"}]})"))
             << service.Errors();
-        gtk_init(nullptr, nullptr);
+        ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display";
         GTlsCertificate* cert = g_tls_certificate_new_from_file(
             (service.StateDir() + "/certs/server.pem").c_str(), nullptr);
         ASSERT_NE(cert, nullptr);

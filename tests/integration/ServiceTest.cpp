@@ -351,6 +351,14 @@ TEST_F(ServiceTest, BotAnswersInItsConversation) {
     EXPECT_EQ(reply["sessionid"].asString(), "bot");
     EXPECT_NE(reply["msg"].asString().find("hello"), std::string::npos);
     EXPECT_EQ(service.Https({"POST", "/client/send", R"({"sessionid": 5})"}).status, 400);
+
+    // Left to itself the bot writes now and then.
+    ASSERT_TRUE(service.SetScenario(R"({"bot": {"intervalSeconds": 1, "sender": "Robo"}})"));
+    long long after = service.Control("GET", "status").Json()["lastEventId"].asInt64();
+    Json::Value spoken =
+        service.Get("/client/events?after=" + std::to_string(after)).Json()["events"];
+    ASSERT_FALSE(spoken.empty());
+    EXPECT_EQ(murmeltest::ParseJson(spoken[0]["data"].asString())["sender"].asString(), "Robo");
 }
 
 TEST_F(ServiceTest, SurvivesBrokenClientsAndBadControlRequests) {

@@ -6,8 +6,8 @@
 #include <fcntl.h>
 #include <json/json.h>
 #include <signal.h>
-#include <spawn.h>
 #include <strings.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,8 +19,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace murmeltest {
 
@@ -215,21 +213,24 @@ public:
     }
 
 private:
+    // fork and exec rather than posix_spawn: the child asks to be ended with
+    // its parent, so a test that dies never leaves a service behind.
     static pid_t Spawn(const std::vector<std::string>& args, const std::string& out,
                        const std::string& err) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
         std::vector<char*> argv;
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        pid_t pid = -1;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        return pid;
+        pid_t parent = getpid();
+        pid_t pid = fork();
+        if (pid != 0) return pid;
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(127);
+        int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (outFd >= 0) dup2(outFd, 1);
+        if (errFd >= 0) dup2(errFd, 2);
+        execv(argv[0], argv.data());
+        _exit(127);
     }
     static std::string ReadAll(const std::string& path) {
         std::ifstream in(path);
