@@ -23,8 +23,14 @@ struct Reply {
     std::string text;
 };
 
-long long NowMs() {
-    return g_get_real_time() / 1000;
+Json::Value Entry(const std::string& from, const std::string& msg, int msgtype, bool mine) {
+    Json::Value entry;
+    entry["from"] = from;
+    entry["msg"] = msg;
+    entry["msgtype"] = msgtype;
+    entry["time"] = Json::Int64(g_get_real_time() / 1000);
+    entry["mine"] = mine;
+    return entry;
 }
 }  // namespace
 
@@ -49,13 +55,7 @@ long long EventHub::Post(int code, const std::string& data) {
 long long EventHub::PostMessage(const std::string& sender, const std::string& msg, int msgtype,
                                 const std::string& sessionid) {
     Conversation& conversation = ConversationFor(sessionid, sender);
-    Json::Value entry;
-    entry["from"] = sender;
-    entry["msg"] = msg;
-    entry["msgtype"] = msgtype;
-    entry["time"] = Json::Int64(NowMs());
-    entry["mine"] = false;
-    conversation.messages.append(entry);
+    conversation.messages.append(Entry(sender, msg, msgtype, false));
     Json::Value data;
     data["sender"] = sender;
     data["msg"] = msg;
@@ -66,13 +66,7 @@ long long EventHub::PostMessage(const std::string& sender, const std::string& ms
 
 void EventHub::AddOwnMessage(const std::string& sessionid, const std::string& msg) {
     Conversation& conversation = ConversationFor(sessionid, sessionid);
-    Json::Value entry;
-    entry["from"] = "me";
-    entry["msg"] = msg;
-    entry["msgtype"] = 0;
-    entry["time"] = Json::Int64(NowMs());
-    entry["mine"] = true;
-    conversation.messages.append(entry);
+    conversation.messages.append(Entry("me", msg, 0, true));
     if (sessionid != m_bot.get("sessionid", "bot").asString()) return;
     auto* reply = new Reply{this, "You said: \"" + msg + "\". I am only a bot, but I read it."};
     guint delay = m_bot.get("replyDelayMs", 1500).asUInt();
@@ -198,15 +192,8 @@ void EventHub::ConfigureBot(const Json::Value& bot) {
 void EventHub::Seed(const std::string& sessionid, const std::string& name,
                     const std::vector<std::string>& lines) {
     Conversation& conversation = ConversationFor(sessionid, name);
-    for (const auto& line : lines) {
-        Json::Value entry;
-        entry["from"] = conversation.name;
-        entry["msg"] = line;
-        entry["msgtype"] = 0;
-        entry["time"] = Json::Int64(NowMs());
-        entry["mine"] = false;
-        conversation.messages.append(entry);
-    }
+    for (const auto& line : lines)
+        conversation.messages.append(Entry(conversation.name, line, 0, false));
 }
 
 gboolean EventHub::OnBotTick(gpointer self) {

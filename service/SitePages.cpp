@@ -51,6 +51,18 @@ void Page(Server& server, SoupServerMessage* msg, int status, const std::string&
             Render(server, "page.html", {{"TITLE", HtmlEscape(title)}, {"BODY", bodyHtml}}));
 }
 
+// A page of the site's layout whose body is a template of its own.
+void BodyPage(Server& server, SoupServerMessage* msg, const std::string& title,
+              const std::string& body, const Vars& vars) {
+    Page(server, msg, SOUP_STATUS_OK, title, Render(server, body + "-body.html", vars));
+}
+
+const std::map<std::string, std::string> kTitles = {
+    {"findpw", "Forgot your password?"},
+    {"signup", "Create an account"},
+    {"index", "Messages that keep up with you"},
+};
+
 void NotFound(Server& server, SoupServerMessage* msg) {
     Page(server, msg, SOUP_STATUS_NOT_FOUND, "Not found",
          "<p>There is no page at this address.</p><p><a href=\"/index.html\">Murmel</a></p>");
@@ -166,9 +178,7 @@ void SigninForm(Server& server, SoupServerMessage* msg, const std::string& repor
 void SigninPages(Server& server, SoupServerMessage* msg) {
     std::string type = QueryOf(msg)["SigninType"];
     if (type == "findpw" || type == "signup") {
-        Respond(msg, SOUP_STATUS_OK, "text/html; charset=utf-8",
-                Render(server, type + ".html", {{"MESSAGE", ""}}));
-        return;
+        return BodyPage(server, msg, kTitles.at(type), type, {{"MESSAGE", ""}});
     }
     SigninForm(server, msg, server.GetScenario().Section("signinPage")["ready"].asString(), "", "");
 }
@@ -224,17 +234,15 @@ void Signup(Server& server, SoupServerMessage* msg) {
         server.GetScenario().AddAccount(account);
         message = "Your account is ready. You can sign in now.";
     }
-    Respond(msg, SOUP_STATUS_OK, "text/html; charset=utf-8",
-            Render(server, "signup.html", {{"MESSAGE", HtmlEscape(message)}}));
+    BodyPage(server, msg, kTitles.at("signup"), "signup", {{"MESSAGE", HtmlEscape(message)}});
 }
 
 void FindPassword(Server& server, SoupServerMessage* msg) {
     if (!RequireMethod(msg, "POST")) return;
-    Respond(msg, SOUP_STATUS_OK, "text/html; charset=utf-8",
-            Render(server, "findpw.html",
-                   {{"MESSAGE",
-                     "If the address belongs to an account, a link to choose a new "
-                     "password is on its way."}}));
+    BodyPage(server, msg, kTitles.at("findpw"), "findpw",
+             {{"MESSAGE",
+               "If the address belongs to an account, a link to choose a new password is on "
+               "its way."}});
 }
 
 void AccountCheck(Server& server, SoupServerMessage* msg) {
@@ -320,8 +328,7 @@ void HandleSite(Server& server, SoupServerMessage* msg, const std::string& path)
         return Page(server, msg, SOUP_STATUS_OK, page->second,
                     "<p>Your account needs your attention before you can sign in.</p>");
     if (path == "/" || path == "/index.html")
-        return Respond(msg, SOUP_STATUS_OK, "text/html; charset=utf-8",
-                       Render(server, "index.html", {}));
+        return BodyPage(server, msg, kTitles.at("index"), "index", {});
     if (path == "/download.html")
         return Page(server, msg, SOUP_STATUS_OK, "Download Murmel Alarm",
                     "<p>The newest Murmel Alarm is ready for download.</p>");
