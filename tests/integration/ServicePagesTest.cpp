@@ -64,6 +64,8 @@ protected:
     }
     void TearDown() override {
         if (window) gtk_widget_destroy(window);
+        int status = service.Stop();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << service.Errors();
     }
 
     static void OnMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,

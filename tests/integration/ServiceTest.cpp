@@ -20,8 +20,12 @@ const char* const kForm = "Content-Type:application/x-www-form-urlencoded;charse
 
 class ServiceTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(service.Start(Scenario())) << service.Errors(); }
-    virtual std::string Scenario() { return ""; }
+    void SetUp() override { ASSERT_TRUE(service.Start()) << service.Errors(); }
+    void TearDown() override {
+        // A crash (or a sanitizer report) of the service fails the test.
+        int status = service.Stop();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << service.Errors();
+    }
 
     HttpAnswer Auth(const std::string& body) const {
         return service.Https({"POST", "/auth/user/isvalid", body, {kForm}});
