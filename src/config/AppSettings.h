@@ -1,0 +1,21 @@
+#pragma once
+// The settings the program reads once at start-up, and the process-wide
+// record that holds them.
+#include <string>
+
+struct AppSettings {
+    std::string configPath;  // config.ini beside the executable
+    std::string language = "en";
+    bool alertSound = true;
+    std::string soundIndex;  // zero-based sound number as decimal text
+    bool messagePreview = true;
+    bool rememberEmail = false;
+    std::string savedEmail;
+    std::string webClientBaseUrl = MURMEL_WEB_URL;
+    std::string pushHost = MURMEL_PUSH_HOST;
+    int pushPort = 5223;
+};
+
+// Filled by LoadSettings before the controller exists; afterwards only the
+// settings window and the remember check box change it.
+extern AppSettings g_appSettings;

@@ -1,0 +1,98 @@
+#include "config/Settings.h"
+
+#include <climits>
+
+#include "config/Utf8.h"
+
+std::string ModuleDirectory(IModulePath& module) {
+    const std::string path = module.ExecutablePath();
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+SettingsAccess::SettingsAccess(IKeyValueStore& store, IProfileFile& profile, std::string configPath)
+    : m_store(store), m_profile(profile), m_configPath(std::move(configPath)) {}
+
+std::string SettingsAccess::ReadSetting(const std::string& section, const std::string& key) {
+    const auto stored = m_store.Read(key);
+    if (stored && Utf8Length(*stored) <= kMaxStoredChars) return *stored;
+    std::string value = m_profile.Read(m_configPath, section, key);
+    WriteSetting(section, key, value);
+    return value;
+}
+
+void SettingsAccess::WriteSetting(const std::string& section, const std::string& key,
+                                  const std::string& value) {
+    m_store.Write(key, value);
+}
+
+bool IsTrueText(std::string_view text) {
+    return LowerAscii(text) == "true";
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+std::string NormalizeWebUrl(std::string_view value) {
+    std::string url = LowerAscii(value);
+    if (url.find("http") == std::string::npos) url.insert(0, "http://");
+    return url;
+}
+
+int LeadingInteger(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) break;
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+void LoadSettings(IKeyValueStore& store, IProfileFile& profile, IModulePath& module,
+                  AppSettings& settings) {
+    settings.configPath = ModuleDirectory(module) + "/config.ini";
+    SettingsAccess access(store, profile, settings.configPath);
+
+    settings.language = access.ReadSetting("COMMON", "language");
+    if (settings.language.empty()) {
+        settings.language = "en";
+        access.WriteSetting("COMMON", "language", settings.language);
+    }
+
+    const std::string alert = access.ReadSetting("SOUND", "alert");
+    settings.alertSound = alert.empty() || IsTrueText(alert);
+    settings.soundIndex = access.ReadSetting("SOUND", "sound");
+    if (settings.soundIndex.empty()) settings.soundIndex = "0";
+
+    const std::string preview = access.ReadSetting("PREVIEW", "preview");
+    settings.messagePreview = preview.empty() || IsTrueText(preview);
+
+    const std::string webUrl = access.ReadSetting("ETC", "web_url");
+    if (!webUrl.empty()) settings.webClientBaseUrl = NormalizeWebUrl(webUrl);
+    const std::string pushHost = access.ReadSetting("ETC", "prov_ip");
+    if (!pushHost.empty()) settings.pushHost = pushHost;
+    const std::string pushPort = access.ReadSetting("ETC", "prov_port");
+    if (!pushPort.empty()) settings.pushPort = LeadingInteger(pushPort);
+
+    const std::string remember = access.ReadSetting("ETC", "re_email");
+    if (remember.empty()) access.WriteSetting("ETC", "re_email", "FALSE");
+    settings.rememberEmail = IsTrueText(remember);
+    if (settings.rememberEmail) {
+        settings.savedEmail = access.ReadSetting("ETC", "email");
+    } else {
+        settings.savedEmail.clear();
+        access.WriteSetting("ETC", "email", "");
+    }
+}

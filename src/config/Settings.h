@@ -1,0 +1,47 @@
+#pragma once
+// Reading and writing the persistent settings: the per-user store holds
+// them; config.ini beside the executable only seeds a value the store lacks.
+#include <string>
+#include <string_view>
+
+#include "config/AppSettings.h"
+#include "platform/SettingsStore.h"
+#include "platform/System.h"
+
+// The directory of the running executable, without a trailing separator.
+std::string ModuleDirectory(IModulePath& module);
+
+class SettingsAccess {
+public:
+    // A stored value longer than this many characters counts as missing.
+    static constexpr std::size_t kMaxStoredChars = 1022;
+
+    SettingsAccess(IKeyValueStore& store, IProfileFile& profile, std::string configPath);
+
+    // The stored value; when it is missing or unreadable, the value from
+    // config.ini (empty when absent), which is then stored.
+    std::string ReadSetting(const std::string& section, const std::string& key);
+    // Stores the value under the key's name; the section plays no part.
+    // Failures are ignored: the settings then keep their previous values.
+    void WriteSetting(const std::string& section, const std::string& key, const std::string& value);
+
+private:
+    IKeyValueStore& m_store;
+    IProfileFile& m_profile;
+    std::string m_configPath;
+};
+
+// Fills `settings` from the store, seeding missing values from config.ini.
+void LoadSettings(IKeyValueStore& store, IProfileFile& profile, IModulePath& module,
+                  AppSettings& settings);
+
+// "true" in any mix of upper and lower case, nothing else.
+bool IsTrueText(std::string_view text);
+// ASCII letters lower-cased, everything else kept.
+std::string LowerAscii(std::string_view text);
+// The configured web-client address: lower-cased, "http://" in front unless
+// it mentions "http" somewhere.
+std::string NormalizeWebUrl(std::string_view value);
+// The leading decimal number of the text (blanks and a sign before it are
+// allowed); 0 when there is none; out-of-range numbers are clamped.
+int LeadingInteger(std::string_view text);

@@ -1,0 +1,16 @@
+#pragma once
+// config.ini files held in memory as text per path, looked up with the same
+// rules as the real file.
+#include <map>
+#include <string>
+
+#include "platform/SettingsStore.h"
+
+class FakeProfileFile : public IProfileFile {
+public:
+    std::string Read(const std::string& path, const std::string& section,
+                     const std::string& key) override;
+
+    std::map<std::string, std::string> files;  // path -> ini text
+    int reads = 0;
+};

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "config/Settings.h"
+#include "fakes/FakeKeyValueStore.h"
+#include "fakes/FakeProfileFile.h"
+
+namespace {
+
+class FixedModulePath : public IModulePath {
+public:
+    std::string ExecutablePath() override { return "/opt/murmel/murmel-alarm"; }
+    std::string WorkingDirectory() override { return "/home/user/"; }
+};
+
+const std::string kIni = "/opt/murmel/config.ini";
+
+class LoadSettingsTest : public ::testing::Test {
+protected:
+    AppSettings Load() {
+        AppSettings settings;
+        LoadSettings(store, profile, module, settings);
+        return settings;
+    }
+
+    FakeKeyValueStore store;
+    FakeProfileFile profile;
+    FixedModulePath module;
+};
+
+TEST_F(LoadSettingsTest, FirstRunWithoutConfigFileStoresDefaultsAndEmptyValues) {
+    const AppSettings s = Load();
+
+    EXPECT_EQ(s.configPath, kIni);
+    EXPECT_EQ(s.language, "en");
+    EXPECT_TRUE(s.alertSound);
+    EXPECT_EQ(s.soundIndex, "0");
+    EXPECT_TRUE(s.messagePreview);
+    EXPECT_FALSE(s.rememberEmail);
+    EXPECT_EQ(s.savedEmail, "");
+    EXPECT_EQ(s.webClientBaseUrl, MURMEL_WEB_URL);
+    EXPECT_EQ(s.pushHost, MURMEL_PUSH_HOST);
+    EXPECT_EQ(s.pushPort, 5223);
+
+    const std::map<std::string, std::string> expected = {
+        {"language", "en"}, {"alert", ""},         {"sound", ""},
+        {"preview", ""},    {"web_url", ""},       {"prov_ip", ""},
+        {"prov_port", ""},  {"re_email", "FALSE"}, {"email", ""}};
+    EXPECT_EQ(store.values, expected);
+}
+
+TEST_F(LoadSettingsTest, ConfigFileSeedsTheStoreOnlyOnce) {
+    profile.files[kIni] =
+        "[common]\nLanguage = ko\n[SOUND]\nalert=FALSE\nsound=3\n[Preview]\npreview=False\n"
+        "[ETC]\nweb_url=https://Web.Example.test\nprov_ip=push.example.test\nprov_port=7000\n"
+        "re_email=true\nemail=me@example.test\n";
+    AppSettings s = Load();
+    EXPECT_EQ(s.language, "ko");
+    EXPECT_FALSE(s.alertSound);
+    EXPECT_EQ(s.soundIndex, "3");
+    EXPECT_FALSE(s.messagePreview);
+    EXPECT_EQ(s.webClientBaseUrl, "https://web.example.test");
+    EXPECT_EQ(s.pushHost, "push.example.test");
+    EXPECT_EQ(s.pushPort, 7000);
+    EXPECT_TRUE(s.rememberEmail);
+    EXPECT_EQ(s.savedEmail, "me@example.test");
+    EXPECT_EQ(store.values["web_url"], "https://Web.Example.test");  // stored as read
+
+    profile.files[kIni] = "[SOUND]\nalert=true\nsound=1\n[ETC]\nemail=other@example.test\n";
+    const int readsBefore = profile.reads;
+    s = Load();
+    EXPECT_EQ(profile.reads, readsBefore);
+    EXPECT_FALSE(s.alertSound);
+    EXPECT_EQ(s.soundIndex, "3");
+    EXPECT_EQ(s.savedEmail, "me@example.test");
+}
+
+TEST_F(LoadSettingsTest, DefaultsForEmptyValuesAreNotWrittenBackExceptLanguageAndRemember) {
+    store.values = {{"language", ""}, {"alert", ""},    {"sound", ""},
+                    {"preview", ""},  {"re_email", ""}, {"web_url", ""}};
+    Load();
+    EXPECT_EQ(store.values["language"], "en");
+    EXPECT_EQ(store.values["re_email"], "FALSE");
+    EXPECT_EQ(store.values["alert"], "");
+    EXPECT_EQ(store.values["sound"], "");
+    EXPECT_EQ(store.values["preview"], "");
+    EXPECT_EQ(store.values["web_url"], "");
+}
+
+TEST_F(LoadSettingsTest, BooleansAreTrueOnlyForTheWordTrueInAnyCase) {
+    const std::pair<const char*, bool> cases[] = {
+        {"TrUe", true},   {"TRUE", true},   {"true", true},   {"1", false},    {"yes", false},
+        {" true", false}, {"true ", false}, {"truee", false}, {"false", false}};
+    for (const auto& [text, expected] : cases) {
+        store.values = {{"re_email", text}, {"alert", text}, {"preview", text}};
+        const AppSettings s = Load();
+        EXPECT_EQ(s.rememberEmail, expected) << text;
+        // Empty means on for these two; every non-empty text follows the rule.
+        EXPECT_EQ(s.alertSound, expected) << text;
+        EXPECT_EQ(s.messagePreview, expected) << text;
+    }
+}
+
+TEST_F(LoadSettingsTest, RememberOffErasesTheStoredEmail) {
+    store.values = {{"re_email", "FALSE"}, {"email", "me@example.test"}};
+    profile.files[kIni] = "[ETC]\nemail=seed@example.test\n";
+    const AppSettings s = Load();
+    EXPECT_EQ(s.savedEmail, "");
+    EXPECT_EQ(store.values["email"], "");
+}
+
+TEST_F(LoadSettingsTest, RememberOnKeepsTheStoredEmail) {
+    store.values = {{"re_email", "TRUE"}, {"email", "me@example.test"}};
+    const AppSettings s = Load();
+    EXPECT_EQ(s.savedEmail, "me@example.test");
+    EXPECT_EQ(store.values["email"], "me@example.test");
+}
+
+TEST_F(LoadSettingsTest, WebUrlForms) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"Web.Example.TEST/Plugin/", "http://web.example.test/plugin/"},
+        {"HTTPS://Web.Example.Test", "https://web.example.test"},
+        {"myhttphost.example", "myhttphost.example"},
+        {"", MURMEL_WEB_URL},
+    };
+    for (const auto& [value, expected] : cases) {
+        store.values = {{"web_url", value}};
+        EXPECT_EQ(Load().webClientBaseUrl, expected) << value;
+    }
+}
+
+TEST_F(LoadSettingsTest, PushPortTakesTheLeadingDigits) {
+    const std::pair<const char*, int> cases[] = {
+        {"12ab", 12}, {"abc", 0}, {"", 5223}, {" 42", 42}, {"99999999999", INT_MAX}, {"-7x", -7}};
+    for (const auto& [value, expected] : cases) {
+        store.values = {{"prov_port", value}};
+        EXPECT_EQ(Load().pushPort, expected) << value;
+    }
+}
+
+TEST_F(LoadSettingsTest, OverlongOrUnreadableStoredValuesAreReseeded) {
+    profile.files[kIni] = "[SOUND]\nsound=2\n[ETC]\nprov_ip=seed.example.test\n";
+    store.values = {{"sound", std::string(1023, '7')},
+                    {"prov_ip", "kept"},
+                    {"web_url", "h" + std::string(1021, 'x')}};
+    store.unreadable = {"prov_ip"};
+    const AppSettings s = Load();
+    EXPECT_EQ(s.soundIndex, "2");
+    EXPECT_EQ(store.values["sound"], "2");
+    EXPECT_EQ(s.pushHost, "seed.example.test");
+    // 1022 characters is still a value; here of multi-byte characters.
+    store.values["sound"] = std::string(511, '1') + std::string(511 * 2, '\xC3');
+    for (std::size_t i = 511; i < store.values["sound"].size(); i += 2) {
+        store.values["sound"][i + 1] = '\xA9';
+    }
+    EXPECT_EQ(Load().soundIndex, store.values["sound"]);
+}
+
+TEST_F(LoadSettingsTest, FailingStoreStillYieldsTheConfigFileValues) {
+    profile.files[kIni] = "[ETC]\nre_email=true\nemail=me@example.test\nprov_port=12ab\n";
+    store.failWrites = true;
+    const AppSettings s = Load();
+    EXPECT_TRUE(s.rememberEmail);
+    EXPECT_EQ(s.savedEmail, "me@example.test");
+    EXPECT_EQ(s.pushPort, 12);
+    EXPECT_TRUE(store.values.empty());
+}
+
+TEST(ModuleDirectory, CutsAtTheLastSeparator) {
+    FixedModulePath module;
+    EXPECT_EQ(ModuleDirectory(module), "/opt/murmel");
+}
+
+TEST(SettingsAccess, WriteIgnoresTheSectionAndReadPrefersTheStore) {
+    FakeKeyValueStore store;
+    FakeProfileFile profile;
+    profile.files["/x/config.ini"] = "[SOUND]\nalert=false\n";
+    SettingsAccess access(store, profile, "/x/config.ini");
+    access.WriteSetting("OTHER", "alert", "true");
+    EXPECT_EQ(store.values.at("alert"), "true");
+    EXPECT_EQ(access.ReadSetting("SOUND", "alert"), "true");
+    EXPECT_EQ(profile.reads, 0);
+}
+
+}  // namespace
