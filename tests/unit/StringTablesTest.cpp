@@ -30,14 +30,50 @@ const std::set<unsigned> kMenuLanguages = [] {
 }();
 
 // Texts that may read exactly as in English, per language. Product names
-// stay as they are everywhere; the rest are words the language shares.
-const std::set<unsigned> kSameEverywhere = {191, 193};
+// stay as they are everywhere, and "Alarm" completes the product name after
+// the fixed "Murmel "; the rest are words the language shares with English.
+const std::set<unsigned> kSameEverywhere = {184, 191, 193};
 const std::map<unsigned, std::set<unsigned>> kSameAsEnglish = {
-    {2057, {}},  // English (United Kingdom) may match throughout: see below
+    {2, {210}},                                   // Bulgarian
+    {5, {186, 210}},                              // Czech
+    {6, {176, 186, 210}},                         // Danish
+    {7, {176, 186, 187, 210}},                    // German
+    {8, {210}},                                   // Greek
+    {10, {187}},                                  // Spanish
+    {11, {186, 210}},                             // Finnish
+    {12, {171, 185, 187, 188, 190, 210}},         // French
+    {14, {210}},                                  // Hungarian
+    {16, {186, 187, 198, 210}},                   // Italian
+    {17, {210}},                                  // Japanese
+    {19, {186, 187, 190, 210}},                   // Dutch
+    {20, {176, 186, 210}},                        // Norwegian
+    {21, {187, 210}},                             // Polish
+    {24, {186, 187, 190, 210}},                   // Romanian
+    {27, {186, 210}},                             // Slovak
+    {29, {176, 186, 210}},                        // Swedish
+    {31, {186}},                                  // Turkish
+    {33, {186, 187, 197, 210}},                   // Indonesian
+    {34, {210}},                                  // Ukrainian
+    {36, {186}},                                  // Slovenian
+    {37, {186, 210}},                             // Estonian
+    {38, {186, 187}},                             // Latvian
+    {42, {186, 197, 210}},                        // Vietnamese
+    {62, {186, 187, 210}},                        // Malay
+    {63, {210}},                                  // Kazakh
+    {67, {175, 186, 187, 210}},                   // Uzbek
+    {145, {210}},                                 // Irish
+    {1046, {175, 210}},                           // Portuguese (Brazil)
+    {2058, {175, 186, 187}},                      // Spanish (Mexico)
+    {2070, {175, 210}},                           // Portuguese (Portugal)
+    {3084, {171, 175, 185, 187, 188, 190, 210}},  // French (Canada)
+    {9242, {175, 186, 187}},                      // Serbian (Latin)
 };
 
 // Menu items that may read as in English, per language, by command id.
-const std::map<unsigned, std::set<unsigned>> kMenuSameAsEnglish = {};
+const std::map<unsigned, std::set<unsigned>> kMenuSameAsEnglish = {
+    {33, {32785}},  // Indonesian "Email"
+    {42, {32785}},  // Vietnamese "Email"
+};
 
 bool MayMatchEnglish(unsigned language, unsigned id) {
     if (language == kLanguageEnglish || language == 2057) return true;
