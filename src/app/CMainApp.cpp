@@ -1,5 +1,7 @@
 #include "app/CMainApp.h"
 
+#include "config/LoadText.h"
+#include "config/Settings.h"
 #include "controller/CMainDlg.h"
 #include "platform/Messages.h"
 
@@ -16,6 +18,10 @@ bool CMainApp::InitInstance() {
     // no window, no tray icon and no settings access behind.
     if (!m_instance.AcquireOrActivate()) return true;
 
+    UseSettingsStore(&m_ports.store, &m_ports.profile);
+    LoadSettings(m_ports.store, m_ports.profile, m_ports.module, AppSettings);
+    SetDisplayLanguage(&m_ports.language);
+
     CMainDlg dlg(m_ports);
     m_instance.OnActivation([&] { m_ports.loop.Post(dlg.Handle(), UWM_ACTIVATE); });
     dlg.DoModal();
@@ -24,5 +30,7 @@ bool CMainApp::InitInstance() {
 }
 
 int CMainApp::ExitInstance() {
+    UseSettingsStore(nullptr, nullptr);
+    SetDisplayLanguage(nullptr);
     return 0;
 }

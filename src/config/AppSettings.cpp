@@ -1,3 +1,3 @@
 #include "config/AppSettings.h"
 
-AppSettings g_appSettings;
+AppSettingsRecord AppSettings;

@@ -3,7 +3,7 @@
 // record that holds them.
 #include <string>
 
-struct AppSettings {
+struct AppSettingsRecord {
     std::string configPath;  // config.ini beside the executable
     std::string language = "en";
     bool alertSound = true;
@@ -18,4 +18,4 @@ struct AppSettings {
 
 // Filled by LoadSettings before the controller exists; afterwards only the
 // settings window and the remember check box change it.
-extern AppSettings g_appSettings;
+extern AppSettingsRecord AppSettings;

@@ -7,6 +7,12 @@
 
 namespace {
 
+IDisplayLanguage* g_displayLanguage = nullptr;
+
+unsigned CurrentLanguage() {
+    return g_displayLanguage ? g_displayLanguage->LanguageId() : kLanguageEnglishUS;
+}
+
 std::array<unsigned, 3> Candidates(unsigned languageId) {
     return {languageId, PrimaryLanguage(languageId), kLanguageEnglish};
 }
@@ -65,8 +71,12 @@ std::string LoadText(const StringTables& tables, unsigned languageId, unsigned i
     return {};
 }
 
-std::string LoadText(IDisplayLanguage& language, unsigned id) {
-    return LoadText(BuiltInStringTables(), language.LanguageId(), id);
+void SetDisplayLanguage(IDisplayLanguage* language) {
+    g_displayLanguage = language;
+}
+
+std::string LoadText(unsigned id) {
+    return LoadText(BuiltInStringTables(), CurrentLanguage(), id);
 }
 
 std::vector<TrayMenuItem> LoadMenu(const StringTables& tables, unsigned languageId,
@@ -87,6 +97,6 @@ std::vector<TrayMenuItem> LoadMenu(const StringTables& tables, unsigned language
     return items;
 }
 
-std::vector<TrayMenuItem> LoadMenu(IDisplayLanguage& language, unsigned menuId) {
-    return LoadMenu(BuiltInStringTables(), language.LanguageId(), menuId);
+std::vector<TrayMenuItem> LoadMenu(unsigned menuId) {
+    return LoadMenu(BuiltInStringTables(), CurrentLanguage(), menuId);
 }

@@ -18,10 +18,16 @@ unsigned ResolveMenuTable(const StringTables& tables, unsigned languageId);
 
 // The text with that id; empty when no table has it.
 std::string LoadText(const StringTables& tables, unsigned languageId, unsigned id);
-std::string LoadText(IDisplayLanguage& language, unsigned id);
+
+// The display language that LoadText(id) and LoadMenu(menuId) ask on every
+// call; set once at start-up. Without one, texts are English.
+void SetDisplayLanguage(IDisplayLanguage* language);
+
+// The built-in text with that id in the current display language.
+std::string LoadText(unsigned id);
 
 // The items of tray menu 152 or 179 in order, separators as command 0;
 // empty for another menu id.
 std::vector<TrayMenuItem> LoadMenu(const StringTables& tables, unsigned languageId,
                                    unsigned menuId);
-std::vector<TrayMenuItem> LoadMenu(IDisplayLanguage& language, unsigned menuId);
+std::vector<TrayMenuItem> LoadMenu(unsigned menuId);

@@ -26,6 +26,28 @@ void SettingsAccess::WriteSetting(const std::string& section, const std::string&
     m_store.Write(key, value);
 }
 
+namespace {
+
+IKeyValueStore* g_store = nullptr;
+IProfileFile* g_profile = nullptr;
+
+}  // namespace
+
+void UseSettingsStore(IKeyValueStore* store, IProfileFile* profile) {
+    g_store = store;
+    g_profile = profile;
+}
+
+std::string ReadSetting(const std::string& section, const std::string& key) {
+    if (!g_store || !g_profile) return {};
+    return SettingsAccess(*g_store, *g_profile, AppSettings.configPath).ReadSetting(section, key);
+}
+
+void WriteSetting(const std::string& section, const std::string& key, const std::string& value) {
+    if (!g_store || !g_profile) return;
+    SettingsAccess(*g_store, *g_profile, AppSettings.configPath).WriteSetting(section, key, value);
+}
+
 bool IsTrueText(std::string_view text) {
     return LowerAscii(text) == "true";
 }
@@ -61,7 +83,7 @@ int LeadingInteger(std::string_view text) {
 }
 
 void LoadSettings(IKeyValueStore& store, IProfileFile& profile, IModulePath& module,
-                  AppSettings& settings) {
+                  AppSettingsRecord& settings) {
     settings.configPath = ModuleDirectory(module) + "/config.ini";
     SettingsAccess access(store, profile, settings.configPath);
 

@@ -31,9 +31,16 @@ private:
     std::string m_configPath;
 };
 
+// The store and config.ini behind ReadSetting and WriteSetting for the rest
+// of the process (config.ini at AppSettings.configPath); nullptr for none.
+void UseSettingsStore(IKeyValueStore* store, IProfileFile* profile);
+// With no store in use, reads give empty text and writes are dropped.
+std::string ReadSetting(const std::string& section, const std::string& key);
+void WriteSetting(const std::string& section, const std::string& key, const std::string& value);
+
 // Fills `settings` from the store, seeding missing values from config.ini.
 void LoadSettings(IKeyValueStore& store, IProfileFile& profile, IModulePath& module,
-                  AppSettings& settings);
+                  AppSettingsRecord& settings);
 
 // "true" in any mix of upper and lower case, nothing else.
 bool IsTrueText(std::string_view text);

@@ -58,11 +58,11 @@ protected:
 
     void TearDown() override { setenv("XDG_CONFIG_HOME", (m_root / "..").c_str(), 1); }
 
-    AppSettings Load() {
+    AppSettingsRecord Load() {
         KeyFileStore store;
         IniProfileFile profile;
         InstalledAt module(m_root / "bin");
-        AppSettings settings;
+        AppSettingsRecord settings;
         LoadSettings(store, profile, module, settings);
         return settings;
     }
@@ -91,7 +91,7 @@ protected:
 };
 
 TEST_F(SettingsFiles, FirstRunWithoutConfigIniCreatesAPrivateFileOfDefaults) {
-    const AppSettings s = Load();
+    const AppSettingsRecord s = Load();
     EXPECT_EQ(s.configPath, ConfigIni().string());
     EXPECT_TRUE(s.alertSound);
     EXPECT_EQ(s.soundIndex, "0");
@@ -113,7 +113,7 @@ TEST_F(SettingsFiles, ConfigIniSeedsTheFirstRunAndIsIgnoredAfterwards) {
               "; deployment values\r\n[Sound]\r\nALERT = false\r\nsound=4\r\n"
               "[etc]\r\nre_email=TrUe\r\nemail = me@example.test \r\n"
               "web_url=Web.Example.TEST/Plugin\r\nprov_ip=push.example.test\r\nprov_port=12ab\r\n");
-    AppSettings s = Load();
+    AppSettingsRecord s = Load();
     EXPECT_FALSE(s.alertSound);
     EXPECT_EQ(s.soundIndex, "4");
     EXPECT_TRUE(s.rememberEmail);
@@ -165,7 +165,7 @@ TEST_F(SettingsFiles, ValuesRoundTripAndUnreadableOnesAreReseeded) {
     WriteFile(StoreFile(), "[Murmel Alarm]\nsound=\xFF\xFE\nprov_ip=" + std::string(1100, 'a') +
                                "\nalert=false\n");
     WriteFile(ConfigIni(), "[SOUND]\nsound=2\n[ETC]\nprov_ip=seed.example.test\n");
-    const AppSettings s = Load();
+    const AppSettingsRecord s = Load();
     EXPECT_EQ(s.soundIndex, "2");
     EXPECT_EQ(s.pushHost, "seed.example.test");
     EXPECT_FALSE(s.alertSound);

@@ -3,34 +3,29 @@
 #include <climits>
 
 #include "config/Settings.h"
+#include "fakes/FakeDesktop.h"
 #include "fakes/FakeKeyValueStore.h"
 #include "fakes/FakeProfileFile.h"
 
 namespace {
 
-class FixedModulePath : public IModulePath {
-public:
-    std::string ExecutablePath() override { return "/opt/murmel/murmel-alarm"; }
-    std::string WorkingDirectory() override { return "/home/user/"; }
-};
-
 const std::string kIni = "/opt/murmel/config.ini";
 
 class LoadSettingsTest : public ::testing::Test {
 protected:
-    AppSettings Load() {
-        AppSettings settings;
+    AppSettingsRecord Load() {
+        AppSettingsRecord settings;
         LoadSettings(store, profile, module, settings);
         return settings;
     }
 
     FakeKeyValueStore store;
     FakeProfileFile profile;
-    FixedModulePath module;
+    FakeModulePath module;
 };
 
 TEST_F(LoadSettingsTest, FirstRunWithoutConfigFileStoresDefaultsAndEmptyValues) {
-    const AppSettings s = Load();
+    const AppSettingsRecord s = Load();
 
     EXPECT_EQ(s.configPath, kIni);
     EXPECT_EQ(s.language, "en");
@@ -55,7 +50,7 @@ TEST_F(LoadSettingsTest, ConfigFileSeedsTheStoreOnlyOnce) {
         "[common]\nLanguage = ko\n[SOUND]\nalert=FALSE\nsound=3\n[Preview]\npreview=False\n"
         "[ETC]\nweb_url=https://Web.Example.test\nprov_ip=push.example.test\nprov_port=7000\n"
         "re_email=true\nemail=me@example.test\n";
-    AppSettings s = Load();
+    AppSettingsRecord s = Load();
     EXPECT_EQ(s.language, "ko");
     EXPECT_FALSE(s.alertSound);
     EXPECT_EQ(s.soundIndex, "3");
@@ -94,7 +89,7 @@ TEST_F(LoadSettingsTest, BooleansAreTrueOnlyForTheWordTrueInAnyCase) {
         {" true", false}, {"true ", false}, {"truee", false}, {"false", false}};
     for (const auto& [text, expected] : cases) {
         store.values = {{"re_email", text}, {"alert", text}, {"preview", text}};
-        const AppSettings s = Load();
+        const AppSettingsRecord s = Load();
         EXPECT_EQ(s.rememberEmail, expected) << text;
         // Empty means on for these two; every non-empty text follows the rule.
         EXPECT_EQ(s.alertSound, expected) << text;
@@ -105,14 +100,14 @@ TEST_F(LoadSettingsTest, BooleansAreTrueOnlyForTheWordTrueInAnyCase) {
 TEST_F(LoadSettingsTest, RememberOffErasesTheStoredEmail) {
     store.values = {{"re_email", "FALSE"}, {"email", "me@example.test"}};
     profile.files[kIni] = "[ETC]\nemail=seed@example.test\n";
-    const AppSettings s = Load();
+    const AppSettingsRecord s = Load();
     EXPECT_EQ(s.savedEmail, "");
     EXPECT_EQ(store.values["email"], "");
 }
 
 TEST_F(LoadSettingsTest, RememberOnKeepsTheStoredEmail) {
     store.values = {{"re_email", "TRUE"}, {"email", "me@example.test"}};
-    const AppSettings s = Load();
+    const AppSettingsRecord s = Load();
     EXPECT_EQ(s.savedEmail, "me@example.test");
     EXPECT_EQ(store.values["email"], "me@example.test");
 }
@@ -145,7 +140,7 @@ TEST_F(LoadSettingsTest, OverlongOrUnreadableStoredValuesAreReseeded) {
                     {"prov_ip", "kept"},
                     {"web_url", "h" + std::string(1021, 'x')}};
     store.unreadable = {"prov_ip"};
-    const AppSettings s = Load();
+    const AppSettingsRecord s = Load();
     EXPECT_EQ(s.soundIndex, "2");
     EXPECT_EQ(store.values["sound"], "2");
     EXPECT_EQ(s.pushHost, "seed.example.test");
@@ -160,7 +155,7 @@ TEST_F(LoadSettingsTest, OverlongOrUnreadableStoredValuesAreReseeded) {
 TEST_F(LoadSettingsTest, FailingStoreStillYieldsTheConfigFileValues) {
     profile.files[kIni] = "[ETC]\nre_email=true\nemail=me@example.test\nprov_port=12ab\n";
     store.failWrites = true;
-    const AppSettings s = Load();
+    const AppSettingsRecord s = Load();
     EXPECT_TRUE(s.rememberEmail);
     EXPECT_EQ(s.savedEmail, "me@example.test");
     EXPECT_EQ(s.pushPort, 12);
@@ -168,7 +163,7 @@ TEST_F(LoadSettingsTest, FailingStoreStillYieldsTheConfigFileValues) {
 }
 
 TEST(ModuleDirectory, CutsAtTheLastSeparator) {
-    FixedModulePath module;
+    FakeModulePath module;
     EXPECT_EQ(ModuleDirectory(module), "/opt/murmel");
 }
 
