@@ -178,4 +178,24 @@ TEST(SettingsAccess, WriteIgnoresTheSectionAndReadPrefersTheStore) {
     EXPECT_EQ(profile.reads, 0);
 }
 
+TEST(ProcessWideSettings, ReadAndWriteGoThroughTheStoreInUse) {
+    FakeKeyValueStore store;
+    FakeProfileFile profile;
+    const std::string savedPath = AppSettings.configPath;
+    AppSettings.configPath = "/x/config.ini";
+    profile.files["/x/config.ini"] = "[PREVIEW]\npreview=false\n";
+
+    WriteSetting("ETC", "email", "lost@example.test");  // no store yet: dropped
+    UseSettingsStore(&store, &profile);
+    EXPECT_EQ(ReadSetting("PREVIEW", "preview"), "false");
+    WriteSetting("ETC", "email", "me@example.test");
+    UseSettingsStore(nullptr, nullptr);
+    EXPECT_EQ(ReadSetting("ETC", "email"), "");
+
+    const std::map<std::string, std::string> expected = {{"preview", "false"},
+                                                         {"email", "me@example.test"}};
+    EXPECT_EQ(store.values, expected);
+    AppSettings.configPath = savedPath;
+}
+
 }  // namespace
