@@ -8,29 +8,11 @@
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeEventLoop.h"
 #include "fakes/FakeHtmlWindow.h"
+#include "fakes/FakeKeyValueStore.h"
+#include "fakes/FakeProfileFile.h"
 #include "platform/Ports.h"
 
-// Interim fakes of the store, profile, tray and network ports.
-class PortsKeyValueStore : public IKeyValueStore {
-public:
-    std::optional<std::string> Read(const std::string& name) override {
-        auto it = values.find(name);
-        if (it == values.end()) return std::nullopt;
-        return it->second;
-    }
-    bool Write(const std::string& name, const std::string& value) override {
-        values[name] = value;
-        return true;
-    }
-    bool Delete(const std::string& name) override { return values.erase(name) > 0; }
-    std::map<std::string, std::string> values;
-};
-class PortsProfileFile : public IProfileFile {
-public:
-    std::string Read(const std::string&, const std::string&, const std::string&) override {
-        return {};
-    }
-};
+// Interim fakes of the tray and network ports.
 class PortsTray : public ITray {
 public:
     void SetEvents(ITrayEvents* e) override { events = e; }
@@ -59,8 +41,8 @@ struct FakePorts {
     FakeNativeDialogFactory dialogs;
     FakeMessageBox messageBox;
     PortsTray tray;
-    PortsKeyValueStore store;
-    PortsProfileFile profile;
+    FakeKeyValueStore store;
+    FakeProfileFile profile;
     FakeModulePath module;
     FakeSound sound;
     FakeShell shell;
