@@ -38,6 +38,7 @@ struct ScriptResult {
 };
 using ScriptCallback = std::function<void(const ScriptResult&)>;
 
+// Checkbox states travel as "1" (checked) and "0".
 enum class DataKind { InnerText, InputValue, Checkbox };
 
 struct HtmlWindowSpec {
@@ -82,6 +83,11 @@ public:
     virtual void BindData(const std::string& id, DataKind kind) = 0;
     virtual std::string GetData(const std::string& id) const = 0;
     virtual void SetData(const std::string& id, const std::string& value) = 0;
+    // The two hint texts window.external answers from inside the page, so the
+    // page gets its answers at once: onFocus(text) is true when text equals
+    // either hint exactly; onBlur(true) gives the first, onBlur(false) the
+    // second. Both are empty until set; they hold for later pages too.
+    virtual void SetFocusHints(const std::string& first, const std::string& second) {}
 
     // Window.
     virtual void Show() = 0;

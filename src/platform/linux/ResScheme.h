@@ -1,0 +1,16 @@
+#pragma once
+// The res: scheme: the program's pages, stylesheet and images embedded in the
+// binary. "res:///html/login.html" names a file under res/; "res:/CSS/#156"
+// names a numbered resource (the number after '#').
+#include <webkit2/webkit2.h>
+
+#include <string>
+
+// Registers the scheme on `context` as local and secure.
+void RegisterResScheme(WebKitWebContext* context);
+
+// The address of numbered resource `id`, or empty when it is unknown.
+std::string ResourceUri(int id);
+
+// The GResource path that a res: address names, or empty when it names none.
+std::string ResourcePathOfUri(const std::string& uri);

@@ -1,0 +1,20 @@
+#include "platform/linux/ResourceTable.h"
+
+#include <map>
+
+namespace {
+// Ids are unique across pages, stylesheet and images, so a reference such as
+// "res:/IMG/#261" needs only the number. Add new resources here.
+const std::map<int, const char*>& Table() {
+    static const std::map<int, const char*> table = {
+        {103, "html/toast.html"}, {104, "html/empty.html"}, {151, "html/settings.html"},
+        {156, "css/murmel.css"},  {172, "html/login.html"},
+    };
+    return table;
+}
+}  // namespace
+
+std::string ResourceFile(int id) {
+    auto it = Table().find(id);
+    return it == Table().end() ? std::string() : std::string(it->second);
+}

@@ -1,0 +1,51 @@
+#include "platform/linux/WebContext.h"
+
+#include "platform/linux/ResScheme.h"
+
+WebContext::WebContext(const std::string& dataDirectory) {
+    WebKitWebsiteDataManager* data =
+        dataDirectory.empty() ? webkit_website_data_manager_new_ephemeral()
+                              : webkit_website_data_manager_new(
+                                    "base-data-directory", dataDirectory.c_str(),
+                                    "base-cache-directory", dataDirectory.c_str(), nullptr);
+    m_context = webkit_web_context_new_with_website_data_manager(data);
+    if (!dataDirectory.empty()) {
+        gchar* file = g_build_filename(dataDirectory.c_str(), "cookies.sqlite", nullptr);
+        webkit_cookie_manager_set_persistent_storage(
+            webkit_web_context_get_cookie_manager(m_context), file,
+            WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+        g_free(file);
+    }
+    g_object_unref(data);
+    webkit_web_context_set_cache_model(m_context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+    RegisterResScheme(m_context);
+
+    m_settings = webkit_settings_new();
+    webkit_settings_set_hardware_acceleration_policy(m_settings,
+                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    webkit_settings_set_enable_developer_extras(m_settings, FALSE);
+    webkit_settings_set_enable_back_forward_navigation_gestures(m_settings, FALSE);
+    webkit_settings_set_javascript_can_open_windows_automatically(m_settings, FALSE);
+}
+
+WebContext::~WebContext() {
+    if (m_first) g_object_unref(m_first);
+    g_object_unref(m_settings);
+    g_object_unref(m_context);
+}
+
+WebKitWebView* WebContext::NewView(WebKitUserContentManager* content, bool ownProcess) {
+    WebKitWebView* related = ownProcess ? nullptr : m_first;
+    // A related view takes its context from the view it is related to.
+    auto* view = WEBKIT_WEB_VIEW(
+        related ? g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related, "settings",
+                               m_settings, "user-content-manager", content, nullptr)
+                : g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", m_context, "settings",
+                               m_settings, "user-content-manager", content, nullptr));
+    if (!ownProcess && !m_first) m_first = WEBKIT_WEB_VIEW(g_object_ref_sink(view));
+    return view;
+}
+
+void WebContext::AllowCertificate(GTlsCertificate* certificate, const std::string& host) {
+    webkit_web_context_allow_tls_certificate_for_host(m_context, certificate, host.c_str());
+}

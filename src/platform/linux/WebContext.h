@@ -1,0 +1,30 @@
+#pragma once
+// The web context every HTML window lives in: the res: scheme, the settings,
+// and the first own-page view that later own pages are related to, so they
+// share its web process. Views not related to it get a web process each.
+#include <webkit2/webkit2.h>
+
+#include <string>
+
+class WebContext {
+public:
+    // `dataDirectory` holds cookies and site data; empty keeps them in memory.
+    explicit WebContext(const std::string& dataDirectory);
+    ~WebContext();
+    WebContext(const WebContext&) = delete;
+    WebContext& operator=(const WebContext&) = delete;
+
+    WebKitWebContext* Context() const { return m_context; }
+
+    // A new view with its own user-content manager. Own-page views are related
+    // to the first one.
+    WebKitWebView* NewView(WebKitUserContentManager* content, bool ownProcess);
+
+    // Accepts `certificate` for `host` (a local site with its own certificate).
+    void AllowCertificate(GTlsCertificate* certificate, const std::string& host);
+
+private:
+    WebKitWebContext* m_context = nullptr;
+    WebKitSettings* m_settings = nullptr;
+    WebKitWebView* m_first = nullptr;  // kept alive to anchor the shared process
+};

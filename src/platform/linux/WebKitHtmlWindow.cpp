@@ -1,0 +1,409 @@
+#include "platform/linux/WebKitHtmlWindow.h"
+
+#include <json/json.h>
+
+#include <algorithm>
+
+#include "platform/linux/PageScripts.h"
+#include "platform/linux/ResScheme.h"
+#include "platform/linux/WebContext.h"
+#include "platform/linux/WindowShape.h"
+
+namespace {
+// Runs a page's global function by name. The outcome is an object, never a
+// rejection, so a missing function and a throwing one stay apart.
+constexpr const char* kCallWrapper = R"JS(
+const f = globalThis[name];
+if (typeof f !== 'function') return { status: 'notfound' };
+try {
+  const v = f.apply(globalThis, JSON.parse(args));
+  return { status: 'ok', value: (v === undefined || v === null) ? '' : String(v) };
+} catch (e) {
+  return { status: 'threw',
+           message: String(e && e.message !== undefined ? e.message : e) };
+})JS";
+
+std::string JsonText(const Json::Value& value) {
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "";
+    builder["emitUTF8"] = true;
+    return Json::writeString(builder, value);
+}
+
+const char* KindName(DataKind kind) {
+    switch (kind) {
+        case DataKind::InnerText:
+            return "text";
+        case DataKind::InputValue:
+            return "value";
+        case DataKind::Checkbox:
+            return "checked";
+    }
+    return "text";
+}
+
+bool IsOwnPage(const char* uri) {
+    return uri && g_ascii_strncasecmp(uri, "res:", 4) == 0;
+}
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::string PropertyText(JSCValue* object, const char* name) {
+    JSCValue* value = jsc_value_object_get_property(object, name);
+    std::string text;
+    if (value && jsc_value_is_string(value)) {
+        gchar* s = jsc_value_to_string(value);
+        text = s;
+        g_free(s);
+    }
+    if (value) g_object_unref(value);
+    return text;
+}
+
+struct PendingCall {
+    ScriptCallback done;
+};
+
+void Finish(PendingCall* pending, ScriptResult result) {
+    if (pending->done) pending->done(result);
+    delete pending;
+}
+
+void CallFinished(GObject* source, GAsyncResult* async, gpointer data) {
+    auto* pending = static_cast<PendingCall*>(data);
+    GError* error = nullptr;
+    JSCValue* value = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source),
+                                                                            async, &error);
+    if (!value) {
+        const bool gone = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
+        ScriptResult result{ScriptResult::Status::Failed, {}, error ? error->message : ""};
+        g_clear_error(&error);
+        if (gone) {
+            delete pending;
+            return;
+        }
+        Finish(pending, result);
+        return;
+    }
+    ScriptResult result;
+    const std::string status = PropertyText(value, "status");
+    if (status == "ok") {
+        result.value = PropertyText(value, "value");
+    } else if (status == "notfound") {
+        result.status = ScriptResult::Status::NotFound;
+    } else if (status == "threw") {
+        result.status = ScriptResult::Status::Threw;
+        result.message = PropertyText(value, "message");
+    } else {
+        result.status = ScriptResult::Status::Failed;
+    }
+    g_object_unref(value);
+    Finish(pending, result);
+}
+
+gboolean ReportNoDocument(gpointer data) {
+    Finish(static_cast<PendingCall*>(data), {ScriptResult::Status::NoDocument, {}, {}});
+    return G_SOURCE_REMOVE;
+}
+}  // namespace
+
+WebKitHtmlWindow::WebKitHtmlWindow(WebContext& context, const HtmlWindowSpec& spec,
+                                   IHtmlWindowEvents* events,
+                                   std::shared_ptr<const std::string> trustedOrigin)
+    : m_events(events), m_trustedOrigin(std::move(trustedOrigin)) {
+    m_cancel = g_cancellable_new();
+    BuildView(context, spec.ownWebProcess);
+    BuildWindow(spec);
+    if (spec.resourceId) LoadResource(spec.resourceId);
+}
+
+WebKitHtmlWindow::~WebKitHtmlWindow() {
+    g_cancellable_cancel(m_cancel);
+    g_signal_handlers_disconnect_by_data(m_content, this);
+    g_signal_handlers_disconnect_by_data(m_view, this);
+    g_signal_handlers_disconnect_by_data(m_window, this);
+    webkit_user_content_manager_unregister_script_message_handler_in_world(
+        m_content, kMessageHandler, kBridgeWorld);
+    gtk_widget_destroy(m_window);
+    g_object_unref(m_content);
+    g_object_unref(m_cancel);
+}
+
+void WebKitHtmlWindow::BuildView(WebContext& context, bool ownProcess) {
+    m_content = webkit_user_content_manager_new();
+    std::string signal = std::string("script-message-received::") + kMessageHandler;
+    g_signal_connect(m_content, signal.c_str(), G_CALLBACK(OnScriptMessage), this);
+    webkit_user_content_manager_register_script_message_handler_in_world(m_content, kMessageHandler,
+                                                                         kBridgeWorld);
+    InstallScripts();
+
+    m_view = context.NewView(m_content, ownProcess);
+    g_signal_connect(m_view, "load-changed", G_CALLBACK(OnLoadChanged), this);
+    g_signal_connect(m_view, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
+    g_signal_connect(m_view, "context-menu", G_CALLBACK(OnContextMenu), this);
+    g_signal_connect(m_view, "web-process-terminated", G_CALLBACK(OnProcessTerminated), this);
+    g_signal_connect(m_view, "button-press-event", G_CALLBACK(OnButtonPress), this);
+    g_signal_connect_after(m_view, "key-press-event", G_CALLBACK(OnUnhandledKey), this);
+    // Dropped files and links would replace the page.
+    gtk_drag_dest_unset(GTK_WIDGET(m_view));
+}
+
+void WebKitHtmlWindow::BuildWindow(const HtmlWindowSpec& spec) {
+    m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GtkWindow* window = GTK_WINDOW(m_window);
+    gtk_window_set_title(window, spec.title.c_str());
+    gtk_window_set_decorated(window, spec.decorated);
+    m_resizable = spec.resizable;
+    if (!spec.taskbar) {
+        gtk_window_set_skip_taskbar_hint(window, TRUE);
+        gtk_window_set_skip_pager_hint(window, TRUE);
+    }
+    if (spec.notification) {
+        gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_NOTIFICATION);
+        gtk_window_set_accept_focus(window, FALSE);
+        gtk_window_set_focus_on_map(window, FALSE);
+    }
+    gtk_window_set_keep_above(window, spec.topmost);
+    gtk_container_add(GTK_CONTAINER(m_window), GTK_WIDGET(m_view));
+    gtk_widget_show(GTK_WIDGET(m_view));
+    if (spec.width > 0 && spec.height > 0) Resize(spec.width, spec.height);
+    g_signal_connect(m_window, "key-press-event", G_CALLBACK(OnKeyPress), this);
+    g_signal_connect(m_window, "delete-event", G_CALLBACK(OnDelete), this);
+    g_signal_connect(m_window, "notify::is-active", G_CALLBACK(OnActiveChanged), this);
+}
+
+void WebKitHtmlWindow::InstallScripts() {
+    Json::Value hints(Json::arrayValue);
+    hints.append(m_hints[0]);
+    hints.append(m_hints[1]);
+    Json::Value config(Json::objectValue);
+    config["bind"] = Json::Value(Json::objectValue);
+    for (const auto& [id, kind] : m_bindings) config["bind"][id] = KindName(kind);
+    config["drag"] = Json::Value(Json::arrayValue);
+    for (const auto& id : m_dragHandles) config["drag"].append(id);
+
+    webkit_user_content_manager_remove_all_scripts(m_content);
+    WebKitUserScript* page = webkit_user_script_new(
+        PageWorldScript(JsonText(hints)).c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    WebKitUserScript* bridge = webkit_user_script_new_for_world(
+        BridgeWorldScript(JsonText(config)).c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kBridgeWorld, nullptr, nullptr);
+    webkit_user_content_manager_add_script(m_content, page);
+    webkit_user_content_manager_add_script(m_content, bridge);
+    webkit_user_script_unref(page);
+    webkit_user_script_unref(bridge);
+
+    // The document already shown keeps the scripts it started with; tell it.
+    if (m_hasDocument) {
+        RunInPage(
+            "window.external && window.external.__murmelHints && "
+            "window.external.__murmelHints(" +
+                JsonText(hints[0]) + "," + JsonText(hints[1]) + ");",
+            nullptr);
+        RunInPage("window.__murmelConfig = " + JsonText(config) + ";", kBridgeWorld);
+    }
+}
+
+void WebKitHtmlWindow::RunInPage(const std::string& script, const char* world) {
+    webkit_web_view_evaluate_javascript(m_view, script.c_str(), -1, world, nullptr, m_cancel,
+                                        nullptr, nullptr);
+}
+
+// Pages and addresses.
+
+void WebKitHtmlWindow::LoadResource(int resourceId) {
+    const std::string uri = ResourceUri(resourceId);
+    if (!uri.empty()) webkit_web_view_load_uri(m_view, uri.c_str());
+}
+
+void WebKitHtmlWindow::Navigate(const std::string& url, const std::string& extraHeader) {
+    WebKitURIRequest* request = webkit_uri_request_new(url.c_str());
+    const auto colon = extraHeader.find(':');
+    if (colon != std::string::npos) {
+        const std::string name = Trim(extraHeader.substr(0, colon));
+        const std::string value = Trim(extraHeader.substr(colon + 1));
+        SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(request);
+        if (headers && !name.empty())
+            soup_message_headers_append(headers, name.c_str(), value.c_str());
+    }
+    webkit_web_view_load_request(m_view, request);
+    g_object_unref(request);
+}
+
+std::string WebKitHtmlWindow::CurrentUrl() const {
+    const char* uri = webkit_web_view_get_uri(m_view);
+    return uri ? uri : "";
+}
+
+void WebKitHtmlWindow::Reload() {
+    webkit_web_view_reload(m_view);
+}
+
+void WebKitHtmlWindow::CallFunction(const std::string& name, const StringList& args,
+                                    ScriptCallback done) {
+    auto* pending = new PendingCall{std::move(done)};
+    if (!m_hasDocument) {
+        g_idle_add(ReportNoDocument, pending);
+        return;
+    }
+    // The engine passes no string arrays, so the arguments travel as JSON.
+    Json::Value list(Json::arrayValue);
+    for (const auto& arg : args) list.append(arg);
+    GVariantBuilder params;
+    g_variant_builder_init(&params, G_VARIANT_TYPE_VARDICT);
+    g_variant_builder_add(&params, "{sv}", "name", g_variant_new_string(name.c_str()));
+    g_variant_builder_add(&params, "{sv}", "args", g_variant_new_string(JsonText(list).c_str()));
+    webkit_web_view_call_async_javascript_function(m_view, kCallWrapper, -1,
+                                                   g_variant_builder_end(&params), nullptr, nullptr,
+                                                   m_cancel, CallFinished, pending);
+}
+
+void WebKitHtmlWindow::SetFocusHints(const std::string& first, const std::string& second) {
+    m_hints[0] = first;
+    m_hints[1] = second;
+    InstallScripts();
+}
+
+// Data exchange.
+
+void WebKitHtmlWindow::BindData(const std::string& id, DataKind kind) {
+    m_bindings[id] = kind;
+    InstallScripts();
+}
+
+std::string WebKitHtmlWindow::GetData(const std::string& id) const {
+    auto it = m_mirror.find(id);
+    return it == m_mirror.end() ? std::string() : it->second;
+}
+
+void WebKitHtmlWindow::SetData(const std::string& id, const std::string& value) {
+    auto it = m_bindings.find(id);
+    const DataKind kind = it == m_bindings.end() ? DataKind::InnerText : it->second;
+    m_mirror[id] = kind == DataKind::Checkbox ? (value.empty() || value == "0" ? "0" : "1") : value;
+    const std::string target = "document.getElementById(" + JsonText(id) + ")";
+    const std::string text = JsonText(value);
+    std::string assign;
+    switch (kind) {
+        case DataKind::InnerText:
+            assign = "e.innerText = " + text;
+            break;
+        case DataKind::InputValue:
+            assign = "e.value = " + text;
+            break;
+        case DataKind::Checkbox:
+            assign = "e.checked = " + JsonText(m_mirror[id] == "1");
+            break;
+    }
+    RunInPage("(function () { const e = " + target + "; if (e) " + assign + "; })();",
+              kBridgeWorld);
+}
+
+// Messages from the page.
+
+void WebKitHtmlWindow::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
+                                       gpointer self) {
+    gchar* text = jsc_value_to_string(webkit_javascript_result_get_js_value(result));
+    std::string json = text ? text : "";
+    g_free(text);
+    static_cast<WebKitHtmlWindow*>(self)->HandleMessage(json);
+}
+
+void WebKitHtmlWindow::HandleMessage(const std::string& json) {
+    const auto message = ParseBridgeMessage(json);
+    if (!message || !IsTrustedSource(message->href, *m_trustedOrigin)) return;
+    if (message->top)
+        for (const auto& [id, value] : message->data) m_mirror[id] = value;
+    if (message->kind == "external") {
+        static const char* const kMethods[] = {"Signin", "SigninReady", "SigninOk", "ScriptToApp"};
+        if (std::any_of(std::begin(kMethods), std::end(kMethods),
+                        [&](const char* m) { return message->method == m; }))
+            m_events->OnExternalCall(message->method, message->args);
+    } else if (message->kind == "element" && message->top) {
+        if (message->event == "click") m_events->OnElementEvent(message->id, ElementEvent::Click);
+        if (message->event == "mousedown")
+            m_events->OnElementEvent(message->id, ElementEvent::MouseDown);
+    } else if (message->kind == "drag" && message->top) {
+        const bool handle = std::find(m_dragHandles.begin(), m_dragHandles.end(), message->id) !=
+                            m_dragHandles.end();
+        if (handle && m_press.button == 1)
+            gtk_window_begin_move_drag(Window(), m_press.button, m_press.rootX, m_press.rootY,
+                                       m_press.time);
+    } else if (message->kind == "load" && !message->top) {
+        m_events->OnDocumentComplete(message->href, false);
+    }
+}
+
+void WebKitHtmlWindow::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
+    auto* self = static_cast<WebKitHtmlWindow*>(data);
+    if (event == WEBKIT_LOAD_COMMITTED) {
+        self->m_hasDocument = true;
+        self->m_mirror.clear();
+    } else if (event == WEBKIT_LOAD_FINISHED) {
+        self->m_events->OnDocumentComplete(self->CurrentUrl(), true);
+    }
+}
+
+gboolean WebKitHtmlWindow::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                          WebKitPolicyDecisionType type, gpointer) {
+    if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION &&
+        type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION)
+        return FALSE;
+    WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+        WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    if (uri && g_ascii_strncasecmp(uri, "file:", 5) == 0) {
+        webkit_policy_decision_ignore(decision);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+gboolean WebKitHtmlWindow::OnContextMenu(WebKitWebView* view, WebKitContextMenu*, GdkEvent*,
+                                         WebKitHitTestResult*, gpointer) {
+    return IsOwnPage(webkit_web_view_get_uri(view));
+}
+
+void WebKitHtmlWindow::OnProcessTerminated(WebKitWebView* view,
+                                           WebKitWebProcessTerminationReason reason, gpointer) {
+    if (reason != WEBKIT_WEB_PROCESS_TERMINATED_BY_API) webkit_web_view_reload(view);
+}
+
+gboolean WebKitHtmlWindow::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+    const guint key = gdk_keyval_to_lower(event->keyval);
+    const bool ctrl = (event->state & GDK_CONTROL_MASK) != 0;
+    // The page must not be reloaded, replaced or printed from the keyboard.
+    if (key == GDK_KEY_F5) return TRUE;
+    if (ctrl && (key == GDK_KEY_n || key == GDK_KEY_o || key == GDK_KEY_l || key == GDK_KEY_p))
+        return TRUE;
+    return FALSE;
+}
+
+// Runs only for keys the page left unhandled: the view gives those back.
+gboolean WebKitHtmlWindow::OnUnhandledKey(GtkWidget*, GdkEventKey* event, gpointer data) {
+    const guint key = event->keyval == GDK_KEY_KP_Enter ? GDK_KEY_Return : event->keyval;
+    if (key == GDK_KEY_Return || key == GDK_KEY_Escape)
+        static_cast<WebKitHtmlWindow*>(data)->m_events->OnKey(key);
+    return FALSE;
+}
+
+gboolean WebKitHtmlWindow::OnButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
+    auto* self = static_cast<WebKitHtmlWindow*>(data);
+    self->m_press = {static_cast<int>(event->button), static_cast<int>(event->x_root),
+                     static_cast<int>(event->y_root), event->time};
+    return FALSE;
+}
+
+gboolean WebKitHtmlWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
+    static_cast<WebKitHtmlWindow*>(data)->m_events->OnCloseRequest();
+    return TRUE;  // windows live as long as the program; the owner hides them
+}
+
+void WebKitHtmlWindow::OnActiveChanged(GObject*, GParamSpec*, gpointer data) {
+    auto* self = static_cast<WebKitHtmlWindow*>(data);
+    self->m_events->OnActivate(self->IsActive());
+}

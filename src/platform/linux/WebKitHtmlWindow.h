@@ -1,0 +1,101 @@
+#pragma once
+// An HTML window: a GtkWindow holding one WebKitWebView.
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/HtmlWindow.h"
+#include "platform/linux/BridgeMessage.h"
+
+class WebContext;
+
+class WebKitHtmlWindow : public IHtmlWindow {
+public:
+    // `trustedOrigin` is shared with the factory and may change later.
+    WebKitHtmlWindow(WebContext& context, const HtmlWindowSpec& spec, IHtmlWindowEvents* events,
+                     std::shared_ptr<const std::string> trustedOrigin);
+    ~WebKitHtmlWindow() override;
+
+    void LoadResource(int resourceId) override;
+    void Navigate(const std::string& url, const std::string& extraHeader) override;
+    std::string CurrentUrl() const override;
+    bool HasDocument() const override { return m_hasDocument; }
+    void Reload() override;
+    void CallFunction(const std::string& name, const StringList& args,
+                      ScriptCallback done) override;
+    void SetFocusHints(const std::string& first, const std::string& second) override;
+
+    void BindData(const std::string& id, DataKind kind) override;
+    std::string GetData(const std::string& id) const override;
+    void SetData(const std::string& id, const std::string& value) override;
+
+    void Show() override;
+    void ShowNoActivate() override;
+    void Hide() override;
+    bool IsVisible() const override;
+    void Enable(bool enabled) override;
+    bool IsEnabled() const override;
+    bool IsActive() const override;
+    void SetForeground() override;
+    void SetTopmost(bool topmost) override;
+    void Move(int x, int y) override;
+    void Resize(int width, int height) override;
+    void Center() override;
+    Rect GetRect() const override;
+    void SetTitle(const std::string& title) override;
+    void SetRoundedRegion(int ellipseWidth, int ellipseHeight) override;
+    void SetDragHandles(const StringList& ids) override;
+    void Minimize() override;
+
+    GtkWindow* Window() const { return GTK_WINDOW(m_window); }
+    WebKitWebView* View() const { return m_view; }
+
+private:
+    struct Press {
+        int button = 0;
+        int rootX = 0;
+        int rootY = 0;
+        guint32 time = 0;
+    };
+
+    void BuildWindow(const HtmlWindowSpec& spec);
+    void BuildView(WebContext& context, bool ownProcess);
+    void InstallScripts();
+    void RunInPage(const std::string& script, const char* world);
+    void HandleMessage(const std::string& json);
+    void ShowWindow(bool activate);
+
+    static void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer);
+    static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer);
+    static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType,
+                                   gpointer);
+    static gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*,
+                                  WebKitHitTestResult*, gpointer);
+    static void OnProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer);
+    static gboolean OnKeyPress(GtkWidget*, GdkEventKey*, gpointer);
+    static gboolean OnUnhandledKey(GtkWidget*, GdkEventKey*, gpointer);
+    static gboolean OnButtonPress(GtkWidget*, GdkEventButton*, gpointer);
+    static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer);
+    static void OnActiveChanged(GObject*, GParamSpec*, gpointer);
+
+    IHtmlWindowEvents* m_events;
+    std::shared_ptr<const std::string> m_trustedOrigin;
+    GtkWidget* m_window = nullptr;
+    WebKitWebView* m_view = nullptr;
+    WebKitUserContentManager* m_content = nullptr;
+    GCancellable* m_cancel = nullptr;
+    bool m_hasDocument = false;
+    bool m_resizable = false;
+    int m_width = 0;
+    int m_height = 0;
+    int m_ellipseWidth = 0;
+    int m_ellipseHeight = 0;
+    std::string m_hints[2];
+    std::map<std::string, DataKind> m_bindings;
+    std::map<std::string, std::string> m_mirror;
+    StringList m_dragHandles;
+    Press m_press;
+};

@@ -1,0 +1,127 @@
+// The window side of an HTML window: showing, placing, shaping.
+#include "platform/linux/WebKitHtmlWindow.h"
+
+// After the port headers: Xlib defines macros such as Status.
+#include <gdk/gdkx.h>
+
+#include <algorithm>
+
+#include "platform/linux/WindowShape.h"
+
+namespace {
+guint32 ServerTime(GtkWidget* window) {
+    GdkWindow* gdk = gtk_widget_get_window(window);
+    if (gdk && GDK_IS_X11_WINDOW(gdk)) return gdk_x11_get_server_time(gdk);
+    return GDK_CURRENT_TIME;
+}
+}  // namespace
+
+void WebKitHtmlWindow::ShowWindow(bool activate) {
+    GtkWindow* window = Window();
+    if (activate) {
+        gtk_widget_show(m_window);
+        gtk_window_present_with_time(window, ServerTime(m_window));
+        return;
+    }
+    const gboolean focusOnMap = gtk_window_get_focus_on_map(window);
+    gtk_window_set_focus_on_map(window, FALSE);
+    gtk_widget_show(m_window);
+    gtk_window_set_focus_on_map(window, focusOnMap);
+}
+
+void WebKitHtmlWindow::Show() {
+    ShowWindow(true);
+}
+void WebKitHtmlWindow::ShowNoActivate() {
+    ShowWindow(false);
+}
+void WebKitHtmlWindow::Hide() {
+    gtk_widget_hide(m_window);
+}
+bool WebKitHtmlWindow::IsVisible() const {
+    return gtk_widget_get_visible(m_window);
+}
+void WebKitHtmlWindow::Enable(bool enabled) {
+    gtk_widget_set_sensitive(m_window, enabled);
+}
+bool WebKitHtmlWindow::IsEnabled() const {
+    return gtk_widget_get_sensitive(m_window);
+}
+bool WebKitHtmlWindow::IsActive() const {
+    return gtk_window_is_active(Window());
+}
+
+void WebKitHtmlWindow::SetForeground() {
+    gtk_window_present_with_time(Window(), ServerTime(m_window));
+}
+
+void WebKitHtmlWindow::SetTopmost(bool topmost) {
+    gtk_window_set_keep_above(Window(), topmost);
+}
+void WebKitHtmlWindow::Move(int x, int y) {
+    gtk_window_move(Window(), x, y);
+}
+
+void WebKitHtmlWindow::Resize(int width, int height) {
+    m_width = width;
+    m_height = height;
+    // A GtkWindow that is not resizable takes its content's natural size,
+    // which for a web view is the page's; fixed limits keep the size given.
+    if (!m_resizable) {
+        GdkGeometry limits{};
+        limits.min_width = limits.max_width = width;
+        limits.min_height = limits.max_height = height;
+        gtk_window_set_geometry_hints(Window(), nullptr, &limits,
+                                      GdkWindowHints(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
+    }
+    gtk_window_set_default_size(Window(), width, height);
+    gtk_window_resize(Window(), width, height);
+    if (m_ellipseWidth > 0 && m_ellipseHeight > 0)
+        ShapeRoundedWindow(m_window, width, height, m_ellipseWidth, m_ellipseHeight);
+}
+
+void WebKitHtmlWindow::Center() {
+    GdkDisplay* display = gtk_widget_get_display(m_window);
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    if (!monitor) return;
+    GdkRectangle area;
+    gdk_monitor_get_workarea(monitor, &area);
+    const Rect rect = GetRect();
+    Move(area.x + std::max(0, (area.width - rect.Width()) / 2),
+         area.y + std::max(0, (area.height - rect.Height()) / 2));
+}
+
+Rect WebKitHtmlWindow::GetRect() const {
+    GdkWindow* gdk = gtk_widget_get_window(m_window);
+    if (gdk && gtk_widget_get_mapped(m_window)) {
+        GdkRectangle frame;
+        gdk_window_get_frame_extents(gdk, &frame);
+        return {frame.x, frame.y, frame.x + frame.width, frame.y + frame.height};
+    }
+    int x = 0, y = 0, width = 0, height = 0;
+    gtk_window_get_position(Window(), &x, &y);
+    gtk_window_get_size(Window(), &width, &height);
+    return {x, y, x + width, y + height};
+}
+
+void WebKitHtmlWindow::SetTitle(const std::string& title) {
+    gtk_window_set_title(Window(), title.c_str());
+}
+
+void WebKitHtmlWindow::SetRoundedRegion(int ellipseWidth, int ellipseHeight) {
+    m_ellipseWidth = ellipseWidth;
+    m_ellipseHeight = ellipseHeight;
+    int width = m_width, height = m_height;
+    if (width <= 0 || height <= 0) gtk_window_get_size(Window(), &width, &height);
+    ShapeRoundedWindow(m_window, width, height, ellipseWidth, ellipseHeight);
+}
+
+void WebKitHtmlWindow::SetDragHandles(const StringList& ids) {
+    m_dragHandles = ids;
+    InstallScripts();
+}
+
+void WebKitHtmlWindow::Minimize() {
+    gtk_window_iconify(Window());
+}

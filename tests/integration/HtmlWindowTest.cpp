@@ -1,0 +1,258 @@
+// HTML windows on the real engine under a real X display.
+#include <gdk/gdk.h>
+#include <glib/gstdio.h>
+
+#include <memory>
+
+#include "desktop/CWebPage.h"
+#include "integration/HtmlWindowHarness.h"
+#include "platform/linux/ResScheme.h"
+#include "platform/linux/WebKitHtmlWindow.h"
+#include "platform/linux/WebKitHtmlWindowFactory.h"
+
+namespace {
+const char* kPage = "res:///html/test/page.html";
+
+class HtmlWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { factory = new WebKitHtmlWindowFactory(""); }
+    static void TearDownTestSuite() {
+        delete factory;
+        factory = nullptr;
+    }
+
+    void SetUp() override {
+        HtmlWindowSpec spec;
+        spec.width = 400;
+        spec.height = 300;
+        spec.title = "html window test";
+        window = factory->Create(spec, &events);
+        ASSERT_TRUE(LoadAndWait(*window, events, kPage));
+    }
+
+    WebKitHtmlWindow& Native() { return dynamic_cast<WebKitHtmlWindow&>(*window); }
+
+    void SendKey(guint keyval, GdkModifierType state = GdkModifierType(0)) {
+        GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+        event->key.window =
+            GDK_WINDOW(g_object_ref(gtk_widget_get_window(GTK_WIDGET(Native().Window()))));
+        event->key.keyval = keyval;
+        event->key.state = state;
+        event->key.time = GDK_CURRENT_TIME;
+        GdkKeymapKey* found = nullptr;
+        gint count = 0;
+        if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
+                                              keyval, &found, &count) &&
+            count > 0) {
+            event->key.hardware_keycode = found[0].keycode;
+            g_free(found);
+        }
+        gdk_event_set_device(
+            event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }
+
+    static WebKitHtmlWindowFactory* factory;
+    Recorder events;
+    std::unique_ptr<IHtmlWindow> window;
+};
+WebKitHtmlWindowFactory* HtmlWindowTest::factory = nullptr;
+
+TEST(ResSchemeTest, NumberedReferencesAndPathsNameEmbeddedFiles) {
+    EXPECT_EQ(ResourcePathOfUri("res:/CSS/#156"), "/murmel/css/murmel.css");
+    EXPECT_EQ(ResourcePathOfUri("RES:/HTML/#104"), "/murmel/html/empty.html");
+    EXPECT_EQ(ResourcePathOfUri("res:///html/login.html"), "/murmel/html/login.html");
+    EXPECT_EQ(ResourcePathOfUri("res:///html/a%20b.html?x=1#top"), "/murmel/html/a b.html");
+    EXPECT_EQ(ResourcePathOfUri("res:/IMG/#99999"), "");
+    EXPECT_EQ(ResourcePathOfUri("https://127.0.0.1/#156"), "");
+    EXPECT_EQ(ResourceUri(104), "res:///html/empty.html");
+}
+
+TEST_F(HtmlWindowTest, PageObjectCallsFunctionsWithArgumentsInOrder) {
+    CWebPage page;
+    std::optional<ScriptResult> result;
+    const auto keep = [&](const ScriptResult& r) { result = r; };
+
+    EXPECT_FALSE(page.InvokeScript("record", keep));
+    EXPECT_EQ(page.LastError(), "JSCall Error:\nCannot GetScript");
+
+    ASSERT_TRUE(page.BindDocument(window.get()));
+    ASSERT_TRUE(page.InvokeScript("record", keep));
+    ASSERT_TRUE(RunUntil([&] { return result.has_value(); }));
+    EXPECT_EQ(result->status, ScriptResult::Status::Ok) << result->message;
+    EXPECT_EQ(result->value, "[]");
+
+    result.reset();
+    EXPECT_FALSE(page.BindDocument(nullptr));
+    ASSERT_TRUE(page.InvokeScript("record", "a", "b", keep));  // the old binding holds
+    ASSERT_TRUE(RunUntil([&] { return result.has_value(); }));
+    EXPECT_EQ(result->value, R"(["a","b"])");
+
+    result.reset();
+    ASSERT_TRUE(page.InvokeScript("record", "", keep));
+    ASSERT_TRUE(RunUntil([&] { return result.has_value(); }));
+    EXPECT_EQ(result->value, R"([""])");
+}
+
+TEST_F(HtmlWindowTest, PageObjectRecordsMissingAndThrowingFunctions) {
+    CWebPage page;
+    ASSERT_TRUE(page.BindDocument(window.get()));
+    std::optional<ScriptResult> result;
+    page.InvokeScript("noSuchFunction", [&](const ScriptResult& r) { result = r; });
+    ASSERT_TRUE(RunUntil([&] { return result.has_value(); }));
+    EXPECT_EQ(result->status, ScriptResult::Status::NotFound);
+    EXPECT_EQ(page.LastError(), "JSCall Error:\nUnknown name.\n");
+
+    result.reset();
+    page.InvokeScript("thrower", [&](const ScriptResult& r) { result = r; });
+    ASSERT_TRUE(RunUntil([&] { return result.has_value(); }));
+    EXPECT_EQ(result->status, ScriptResult::Status::Threw);
+    EXPECT_NE(result->message.find("boom"), std::string::npos);
+    EXPECT_EQ(page.LastError(), "JSCall Error:\nException occurred.\n");
+}
+
+TEST_F(HtmlWindowTest, CallBeforeAnyDocumentReportsNoDocument) {
+    Recorder fresh;
+    auto empty = factory->Create(HtmlWindowSpec{}, &fresh);
+    EXPECT_FALSE(empty->HasDocument());
+    auto result = Call(*empty, "record");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, ScriptResult::Status::NoDocument);
+}
+
+TEST_F(HtmlWindowTest, FramesReportTheirOwnDocumentComplete) {
+    EXPECT_TRUE(window->HasDocument());
+    EXPECT_TRUE(RunUntil([&] {
+        for (const auto& [url, top] : events.documents)
+            if (!top && url.find("#104") != std::string::npos) return true;
+        return false;
+    }));
+    EXPECT_EQ(events.TopLevelLoads(), 1);
+    EXPECT_EQ(events.documents.back(), std::make_pair(std::string(kPage), true));
+}
+
+TEST_F(HtmlWindowTest, ElementEventsReachOnlyTheElementCarryingTheId) {
+    ASSERT_TRUE(Call(*window, "clickOn", {".bare"}));   // child without id: nothing
+    ASSERT_TRUE(Call(*window, "clickOn", {"#inner"}));  // child with id: only itself
+    ASSERT_TRUE(Call(*window, "clickOn", {"#outer"}));
+    ASSERT_TRUE(Call(*window, "pressOn", {"outer"}));
+    ASSERT_TRUE(RunUntil([&] { return events.elements.size() >= 3; }));
+    ASSERT_EQ(events.elements.size(), 3u);
+    EXPECT_EQ(events.elements[0], std::make_pair(std::string("inner"), ElementEvent::Click));
+    EXPECT_EQ(events.elements[1], std::make_pair(std::string("outer"), ElementEvent::Click));
+    EXPECT_EQ(events.elements[2], std::make_pair(std::string("outer"), ElementEvent::MouseDown));
+}
+
+TEST_F(HtmlWindowTest, DataTravelsBothWays) {
+    window->BindData("field", DataKind::InputValue);
+    window->BindData("label", DataKind::InnerText);
+    window->BindData("check", DataKind::Checkbox);
+
+    window->SetData("field", "written");
+    window->SetData("label", "new label");
+    EXPECT_EQ(window->GetData("field"), "written");  // at once, before the page answers
+    auto field = Call(*window, "fieldValue", {"field"});
+    ASSERT_TRUE(field);
+    EXPECT_EQ(field->value, "written");
+    EXPECT_EQ(Call(*window, "fieldValue", {"label"})->value, "new label");
+
+    // The page's own changes are current when its call arrives.
+    std::string seen;
+    events.onCall = [&](const Recorder::Call&) { seen = window->GetData("field"); };
+    ASSERT_TRUE(Call(*window, "typeAndReport", {"typed"}));
+    ASSERT_TRUE(RunUntil([&] { return !events.calls.empty(); }));
+    EXPECT_EQ(seen, "typed");
+    ASSERT_EQ(events.calls.size(), 1u);
+    EXPECT_EQ(events.calls[0].method, "ScriptToApp");
+    EXPECT_EQ(events.calls[0].args, (StringList{"304", "typed", "", "", "true"}));
+
+    ASSERT_TRUE(Call(*window, "clickOn", {"#check"}));
+    ASSERT_TRUE(RunUntil([&] { return !events.elements.empty(); }));
+    EXPECT_EQ(window->GetData("check"), "1");
+    window->SetData("check", "0");
+    EXPECT_EQ(Call(*window, "fieldValue", {"check"})->value, "false");
+}
+
+TEST_F(HtmlWindowTest, FocusHintsAnswerInsideThePage) {
+    EXPECT_EQ(Call(*window, "focusAnswers", {"Email"})->value, "false||");
+    window->SetFocusHints("Email", "Password");
+    EXPECT_EQ(Call(*window, "focusAnswers", {"Email"})->value, "true|Email|Password");
+    EXPECT_EQ(Call(*window, "focusAnswers", {"email"})->value, "false|Email|Password");
+    // Later documents get the hints from the start.
+    ASSERT_TRUE(LoadAndWait(*window, events, kPage));
+    EXPECT_EQ(Call(*window, "focusAnswers", {"Password"})->value, "true|Email|Password");
+}
+
+TEST_F(HtmlWindowTest, KeyFilterSwallowsReloadAndCommandKeys) {
+    window->Show();
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(GTK_WIDGET(Native().Window())); }));
+    const int loads = events.TopLevelLoads();
+    SendKey(GDK_KEY_F5);
+    SendKey(GDK_KEY_n, GDK_CONTROL_MASK);
+    SendKey(GDK_KEY_P, GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK));
+    SendKey(GDK_KEY_a);
+    SendKey(GDK_KEY_Escape);
+    ASSERT_TRUE(RunUntil([&] {
+        auto seen = Call(*window, "keysSeen");
+        return seen && seen->value == "a,Escape";
+    })) << Call(*window, "keysSeen")->value;
+    EXPECT_EQ(events.TopLevelLoads(), loads);
+    EXPECT_EQ(events.keys, (std::vector<unsigned>{GDK_KEY_Escape}));
+}
+
+TEST_F(HtmlWindowTest, WindowStaysUnmappedUntilShownAndNeverCloses) {
+    GtkWidget* native = GTK_WIDGET(Native().Window());
+    EXPECT_FALSE(gtk_widget_get_mapped(native));
+    EXPECT_FALSE(window->IsVisible());
+
+    window->Move(100, 120);
+    window->SetRoundedRegion(40, 40);
+    window->Show();
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(native); }));
+    ASSERT_TRUE(RunUntil([&] { return window->GetRect().left == 100; }));
+    EXPECT_EQ(window->GetRect(), (Rect{100, 120, 500, 420}));
+
+    GdkEvent* close = gdk_event_new(GDK_DELETE);
+    close->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(native)));
+    gtk_main_do_event(close);
+    gdk_event_free(close);
+    EXPECT_EQ(events.closeRequests, 1);
+    EXPECT_TRUE(window->IsVisible());
+
+    // Let the page paint, then keep a picture of the shaped window.
+    Call(*window, "record");
+    bool painted = false;
+    g_timeout_add(
+        500,
+        [](gpointer p) -> gboolean {
+            *static_cast<bool*>(p) = true;
+            return G_SOURCE_REMOVE;
+        },
+        &painted);
+    RunUntil([&] { return painted; });
+    g_mkdir_with_parents(MURMEL_TEST_ARTIFACTS, 0755);
+    GdkWindow* root = gdk_get_default_root_window();
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(root, 0, 0, gdk_window_get_width(root),
+                                                 gdk_window_get_height(root));
+    ASSERT_NE(shot, nullptr);
+    EXPECT_TRUE(
+        gdk_pixbuf_save(shot, MURMEL_TEST_ARTIFACTS "/html-window.png", "png", nullptr, nullptr));
+    // The rounded corner shows the root window, the inside shows the page.
+    guchar* pixels = gdk_pixbuf_get_pixels(shot);
+    const int stride = gdk_pixbuf_get_rowstride(shot), channels = gdk_pixbuf_get_n_channels(shot);
+    auto blue = [&](int x, int y) { return pixels[y * stride + x * channels + 2]; };
+    EXPECT_GT(blue(300, 400), 150);  // page background #2c6fb7
+    EXPECT_LT(blue(101, 121), 100);  // cut away
+    g_object_unref(shot);
+
+    window->Hide();
+    EXPECT_FALSE(window->IsVisible());
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new GtkEnvironment);
+    return RUN_ALL_TESTS();
+}
