@@ -315,7 +315,14 @@ void WebKitHtmlWindow::OnScriptMessage(WebKitUserContentManager*, WebKitJavascri
 
 void WebKitHtmlWindow::HandleMessage(const std::string& json) {
     const auto message = ParseBridgeMessage(json);
-    if (!message || !IsTrustedSource(message->href, *m_trustedOrigin)) return;
+    if (!message) return;
+    // A frame's load, from any site, only tells its address, which the page
+    // cannot forge. The top-level document's load comes from the engine.
+    if (message->kind == "load" && !message->top) {
+        m_events->OnDocumentComplete(message->href, false);
+        return;
+    }
+    if (!IsTrustedSource(message->href, *m_trustedOrigin)) return;
     if (message->top)
         for (const auto& [id, value] : message->data) m_mirror[id] = value;
     if (message->kind == "external") {
@@ -333,8 +340,6 @@ void WebKitHtmlWindow::HandleMessage(const std::string& json) {
         if (handle && m_press.button == 1)
             gtk_window_begin_move_drag(Window(), m_press.button, m_press.rootX, m_press.rootY,
                                        m_press.time);
-    } else if (message->kind == "load" && !message->top) {
-        m_events->OnDocumentComplete(message->href, false);
     }
 }
 
