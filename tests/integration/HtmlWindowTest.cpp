@@ -249,6 +249,39 @@ TEST_F(HtmlWindowTest, WindowStaysUnmappedUntilShownAndNeverCloses) {
     window->Hide();
     EXPECT_FALSE(window->IsVisible());
 }
+TEST_F(HtmlWindowTest, PressOnADragHandleMovesTheWindow) {
+    window->SetDragHandles({"drag_bar"});
+    window->Move(100, 120);
+    window->Show();
+    ASSERT_TRUE(RunUntil([&] { return window->GetRect().left == 100 && window->IsVisible(); }));
+    const auto xdotool = [](const std::string& args) {
+        const std::string command = "xdotool " + args;
+        ASSERT_TRUE(g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, nullptr, nullptr));
+    };
+    const auto pressed = [&](const std::string& id) {
+        return RunUntil([&] {
+            for (const auto& e : events.elements)
+                if (e == std::make_pair(id, ElementEvent::MouseDown)) return true;
+            return false;
+        });
+    };
+
+    // The logo sits on the bar but carries its own id: no move.
+    xdotool("mousemove 115 137 mousedown 1");
+    ASSERT_TRUE(pressed("logo"));
+    Call(*window, "record");
+    xdotool("mousemove 175 177 mouseup 1");
+    Call(*window, "record");
+    EXPECT_EQ(window->GetRect().left, 100);
+
+    xdotool("mousemove 400 137 mousedown 1");
+    ASSERT_TRUE(pressed("drag_bar"));
+    Call(*window, "record");
+    xdotool("mousemove 460 177");
+    EXPECT_TRUE(RunUntil([&] { return window->GetRect().left == 160; }));
+    EXPECT_EQ(window->GetRect().top, 160);
+    xdotool("mouseup 1");
+}
 }  // namespace
 
 int main(int argc, char** argv) {
