@@ -249,6 +249,18 @@ TEST_F(HtmlWindowTest, WindowStaysUnmappedUntilShownAndNeverCloses) {
     window->Hide();
     EXPECT_FALSE(window->IsVisible());
 }
+TEST_F(HtmlWindowTest, LocalFilesAreRefusedAndResourcesLoadById) {
+    const int loads = events.TopLevelLoads();
+    // A dropped file arrives as such a navigation.
+    window->Navigate("file:///etc/hostname", "");
+    EXPECT_FALSE(RunUntil([&] { return events.TopLevelLoads() > loads; }, 3000));
+    EXPECT_EQ(Call(*window, "fieldValue", {"label"})->value, "label text");  // same page
+
+    window->LoadResource(104);
+    ASSERT_TRUE(RunUntil([&] { return events.TopLevelLoads() > loads; }));
+    EXPECT_EQ(events.documents.back(), std::make_pair(std::string("res:///html/empty.html"), true));
+}
+
 TEST_F(HtmlWindowTest, PressOnADragHandleMovesTheWindow) {
     window->SetDragHandles({"drag_bar"});
     window->Move(100, 120);
