@@ -1,6 +1,10 @@
 // HTML windows on the real engine under a real X display.
 #include <gdk/gdk.h>
 #include <glib/gstdio.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include <memory>
 
@@ -249,6 +253,50 @@ TEST_F(HtmlWindowTest, WindowStaysUnmappedUntilShownAndNeverCloses) {
     window->Hide();
     EXPECT_FALSE(window->IsVisible());
 }
+// Web processes started by this test program.
+std::vector<int> WebProcesses() {
+    std::vector<int> found;
+    GDir* dir = g_dir_open("/proc", 0, nullptr);
+    while (const char* name = g_dir_read_name(dir)) {
+        gchar* text = nullptr;
+        const std::string stat = std::string("/proc/") + name + "/stat";
+        if (!g_ascii_isdigit(name[0]) ||
+            !g_file_get_contents(stat.c_str(), &text, nullptr, nullptr))
+            continue;
+        const std::string line = text;
+        g_free(text);
+        const auto close = line.rfind(')');
+        const int parent = std::atoi(line.c_str() + close + 4);
+        const bool zombie = line.compare(close + 2, 1, "Z") == 0;
+        if (parent == getpid() && !zombie && line.find("(WebKitWebProces") != std::string::npos)
+            found.push_back(std::atoi(name));
+    }
+    g_dir_close(dir);
+    return found;
+}
+
+TEST_F(HtmlWindowTest, OwnPagesShareOneWebProcessThatComesBackAfterACrash) {
+    Recorder secondEvents, clientEvents;
+    auto second = factory->Create(HtmlWindowSpec{}, &secondEvents);
+    ASSERT_TRUE(LoadAndWait(*second, secondEvents, kPage));
+    const auto shared = WebProcesses();
+    ASSERT_EQ(shared.size(), 1u);
+
+    HtmlWindowSpec clientSpec;
+    clientSpec.ownWebProcess = true;
+    auto client = factory->Create(clientSpec, &clientEvents);
+    ASSERT_TRUE(LoadAndWait(*client, clientEvents, kPage));
+    EXPECT_EQ(WebProcesses().size(), 2u);
+
+    // A crashed process is replaced and both own pages load again.
+    const int loads = events.TopLevelLoads(), secondLoads = secondEvents.TopLevelLoads();
+    kill(shared[0], SIGKILL);
+    EXPECT_TRUE(RunUntil([&] {
+        return events.TopLevelLoads() > loads && secondEvents.TopLevelLoads() > secondLoads;
+    }));
+    EXPECT_EQ(Call(*window, "record", {"back"})->value, R"(["back"])");
+}
+
 TEST_F(HtmlWindowTest, LocalFilesAreRefusedAndResourcesLoadById) {
     const int loads = events.TopLevelLoads();
     // A dropped file arrives as such a navigation.

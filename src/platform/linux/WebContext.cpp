@@ -26,23 +26,29 @@ WebContext::WebContext(const std::string& dataDirectory) {
     webkit_settings_set_enable_developer_extras(m_settings, FALSE);
     webkit_settings_set_enable_back_forward_navigation_gestures(m_settings, FALSE);
     webkit_settings_set_javascript_can_open_windows_automatically(m_settings, FALSE);
+
+    // Own pages relate to this view, which no window holds, so the shared
+    // process outlives any of their windows.
+    m_anchor = WEBKIT_WEB_VIEW(g_object_ref_sink(g_object_new(
+        WEBKIT_TYPE_WEB_VIEW, "web-context", m_context, "settings", m_settings, nullptr)));
+    webkit_web_view_load_uri(m_anchor, "about:blank");
 }
 
 WebContext::~WebContext() {
-    if (m_first) g_object_unref(m_first);
+    gtk_widget_destroy(GTK_WIDGET(m_anchor));
+    g_object_unref(m_anchor);
     g_object_unref(m_settings);
     g_object_unref(m_context);
 }
 
 WebKitWebView* WebContext::NewView(WebKitUserContentManager* content, bool ownProcess) {
-    WebKitWebView* related = ownProcess ? nullptr : m_first;
+    WebKitWebView* related = ownProcess ? nullptr : m_anchor;
     // A related view takes its context from the view it is related to.
     auto* view = WEBKIT_WEB_VIEW(
         related ? g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related, "settings",
                                m_settings, "user-content-manager", content, nullptr)
                 : g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", m_context, "settings",
                                m_settings, "user-content-manager", content, nullptr));
-    if (!ownProcess && !m_first) m_first = WEBKIT_WEB_VIEW(g_object_ref_sink(view));
     return view;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The web context every HTML window lives in: the res: scheme, the settings,
-// and the first own-page view that later own pages are related to, so they
-// share its web process. Views not related to it get a web process each.
+// and the view that own pages are related to, so they share its web process.
+// Views not related to it get a web process each.
 #include <webkit2/webkit2.h>
 
 #include <string>
@@ -16,8 +16,7 @@ public:
 
     WebKitWebContext* Context() const { return m_context; }
 
-    // A new view with its own user-content manager. Own-page views are related
-    // to the first one.
+    // A new view with its own user-content manager.
     WebKitWebView* NewView(WebKitUserContentManager* content, bool ownProcess);
 
     // Accepts `certificate` for `host` (a local site with its own certificate).
@@ -26,5 +25,5 @@ public:
 private:
     WebKitWebContext* m_context = nullptr;
     WebKitSettings* m_settings = nullptr;
-    WebKitWebView* m_first = nullptr;  // kept alive to anchor the shared process
+    WebKitWebView* m_anchor = nullptr;  // holds the own pages' shared process
 };
