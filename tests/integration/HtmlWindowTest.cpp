@@ -169,7 +169,8 @@ TEST_F(HtmlWindowTest, DataTravelsBothWays) {
     EXPECT_EQ(seen, "typed");
     ASSERT_EQ(events.calls.size(), 1u);
     EXPECT_EQ(events.calls[0].method, "ScriptToApp");
-    EXPECT_EQ(events.calls[0].args, (StringList{"304", "typed", "", "", "true"}));
+    EXPECT_EQ(events.calls[0].args,
+              (StringList{"304", "typed", "", "", "true", R"({"sender":"x"})"}));
 
     ASSERT_TRUE(Call(*window, "clickOn", {"#check"}));
     ASSERT_TRUE(RunUntil([&] { return !events.elements.empty(); }));
@@ -252,6 +253,29 @@ TEST_F(HtmlWindowTest, WindowStaysUnmappedUntilShownAndNeverCloses) {
 
     window->Hide();
     EXPECT_FALSE(window->IsVisible());
+}
+
+TEST_F(HtmlWindowTest, WindowIsPlacedSizedAndRefusesDrops) {
+    window->Show();
+    GtkWidget* native = GTK_WIDGET(Native().Window());
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(native); }));
+    EXPECT_EQ(gtk_drag_dest_get_target_list(GTK_WIDGET(Native().View())), nullptr);
+
+    window->Center();  // on the 1280 x 800 screen
+    ASSERT_TRUE(RunUntil([&] { return window->GetRect().left == 440; }));
+    EXPECT_EQ(window->GetRect(), (Rect{440, 250, 840, 550}));
+
+    window->Resize(228, 66);
+    window->Move(1042, 729);
+    ASSERT_TRUE(RunUntil([&] {
+        return window->GetRect() == Rect{1042, 729, 1270, 795};
+    })) << window->GetRect().Width()
+        << "x" << window->GetRect().Height();
+
+    window->Enable(false);
+    EXPECT_FALSE(window->IsEnabled());
+    window->Enable(true);
+    EXPECT_TRUE(window->IsEnabled());
 }
 // Web processes started by this test program.
 std::vector<int> WebProcesses() {

@@ -4,7 +4,11 @@ namespace {
 const char* kPageWorld = R"JS((function () {
   if (window.external && window.external.__murmelHints) return;
   let hints = __HINTS__;
-  const text = v => (v === undefined || v === null) ? '' : String(v);
+  const text = v => {
+    if (v === undefined || v === null) return '';
+    if (typeof v === 'object') { try { return JSON.stringify(v); } catch (e) { } }
+    return String(v);
+  };
   const call = (method, args) => {
     const detail = JSON.stringify({ m: method, a: Array.prototype.map.call(args, text) });
     document.dispatchEvent(new CustomEvent('murmel-external', { detail: detail }));
