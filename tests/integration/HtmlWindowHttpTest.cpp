@@ -16,6 +16,12 @@ const char* kServerPage = R"(<!DOCTYPE html><html><body>
 <script>
 function callExternal() { window.external.ScriptToApp('301', 'from ' + location.port); return 'called'; }
 function clickOn(id) { document.getElementById(id).click(); }
+function forge() {
+  var forged = JSON.stringify({ kind: 'external', method: 'ScriptToApp', args: ['forged'],
+                                href: 'res:///html/login.html', top: true, data: {} });
+  try { window.webkit.messageHandlers.murmel.postMessage(forged); return 'posted'; }
+  catch (e) { return 'refused'; }
+}
 if (location.pathname === '/framed') window.external.ScriptToApp('framed');
 </script>
 __FRAME__
@@ -104,6 +110,7 @@ TEST_F(HtmlWindowHttpTest, OnlyTheTrustedOriginReachesTheApplication) {
     ASSERT_TRUE(result);
     EXPECT_EQ(result->value, "called");  // the page ran, the call went nowhere
     ASSERT_TRUE(Call(*window, "clickOn", {"span_signin"}));
+    EXPECT_EQ(Call(*window, "forge")->value, "refused");  // cannot pose as an own page
     EXPECT_TRUE(events.calls.empty());
     EXPECT_TRUE(events.elements.empty());
 

@@ -114,7 +114,7 @@ gboolean ReportNoDocument(gpointer data) {
 WebKitHtmlWindow::WebKitHtmlWindow(WebContext& context, const HtmlWindowSpec& spec,
                                    IHtmlWindowEvents* events,
                                    std::shared_ptr<const std::string> trustedOrigin)
-    : m_events(events), m_trustedOrigin(std::move(trustedOrigin)) {
+    : m_events(events ? events : &s_noEvents), m_trustedOrigin(std::move(trustedOrigin)) {
     m_cancel = g_cancellable_new();
     BuildView(context, spec.ownWebProcess);
     BuildWindow(spec);

@@ -81,6 +81,7 @@ private:
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer);
     static void OnActiveChanged(GObject*, GParamSpec*, gpointer);
 
+    static inline IHtmlWindowEvents s_noEvents;
     IHtmlWindowEvents* m_events;
     std::shared_ptr<const std::string> m_trustedOrigin;
     GtkWidget* m_window = nullptr;
