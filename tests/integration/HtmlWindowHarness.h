@@ -37,6 +37,7 @@ struct Recorder : IHtmlWindowEvents {
     std::vector<std::pair<std::string, ElementEvent>> elements;
     std::vector<Call> calls;
     std::vector<unsigned> keys;
+    std::vector<bool> activations;
     int closeRequests = 0;
     // Runs inside OnExternalCall, where the window's data must be current.
     std::function<void(const Call&)> onCall;
@@ -53,6 +54,7 @@ struct Recorder : IHtmlWindowEvents {
     }
     void OnCloseRequest() override { ++closeRequests; }
     void OnKey(unsigned keyval) override { keys.push_back(keyval); }
+    void OnActivate(bool active) override { activations.push_back(active); }
 
     int TopLevelLoads() const {
         int n = 0;

@@ -259,6 +259,23 @@ TEST_F(HtmlWindowTest, WindowIsPlacedSizedAndRefusesDrops) {
     window->Show();
     GtkWidget* native = GTK_WIDGET(Native().Window());
     ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(native); }));
+    EXPECT_TRUE(RunUntil([&] { return window->IsActive(); }));
+    EXPECT_EQ(events.activations, std::vector<bool>{true});
+
+    // A toast appears without taking the focus.
+    HtmlWindowSpec toastSpec;
+    toastSpec.width = 228;
+    toastSpec.height = 66;
+    toastSpec.taskbar = false;
+    toastSpec.notification = true;
+    toastSpec.topmost = true;
+    Recorder toastEvents;
+    auto toast = factory->Create(toastSpec, &toastEvents);
+    toast->ShowNoActivate();
+    ASSERT_TRUE(RunUntil([&] { return toast->IsVisible() && toast->GetRect().Width() == 228; }));
+    ASSERT_TRUE(Call(*window, "record"));
+    EXPECT_TRUE(window->IsActive());
+    EXPECT_FALSE(toast->IsActive());
     EXPECT_EQ(gtk_drag_dest_get_target_list(GTK_WIDGET(Native().View())), nullptr);
 
     window->Center();  // on the 1280 x 800 screen
