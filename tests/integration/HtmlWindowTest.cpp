@@ -179,6 +179,22 @@ TEST_F(HtmlWindowTest, DataTravelsBothWays) {
     EXPECT_EQ(Call(*window, "fieldValue", {"check"})->value, "false");
 }
 
+TEST_F(HtmlWindowTest, ValuesReadBeforeAWriteReachedThePageDoNotUndoIt) {
+    window->BindData("field", DataKind::InputValue);
+    std::string atSecond;
+    events.onCall = [&](const Recorder::Call& call) {
+        if (call.args[0] == "1") window->SetData("field", "written");
+        if (call.args[0] == "2") atSecond = window->GetData("field");
+    };
+    ASSERT_TRUE(Call(*window, "twoReports", {"typed"}));  // both calls read "typed"
+    ASSERT_TRUE(RunUntil([&] { return events.calls.size() == 2; }));
+    EXPECT_EQ(atSecond, "written");
+    EXPECT_EQ(Call(*window, "fieldValue", {"field"})->value, "written");
+    ASSERT_TRUE(Call(*window, "typeAndReport", {"typed again"}));  // later reads count again
+    ASSERT_TRUE(RunUntil([&] { return events.calls.size() == 3; }));
+    EXPECT_EQ(window->GetData("field"), "typed again");
+}
+
 TEST_F(HtmlWindowTest, FocusHintsAnswerInsideThePage) {
     EXPECT_EQ(Call(*window, "focusAnswers", {"Email"})->value, "false||");
     window->SetFocusHints("Email", "Password");

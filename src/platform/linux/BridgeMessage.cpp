@@ -47,6 +47,7 @@ std::optional<BridgeMessage> ParseBridgeMessage(const std::string& json) {
     message.method = Text(root, "method");
     message.id = Text(root, "id");
     message.event = Text(root, "event");
+    if (root["written"].isUInt()) message.written = root["written"].asUInt();
     if (root["args"].isArray())
         for (const auto& arg : root["args"])
             message.args.push_back(arg.isString() ? arg.asString() : std::string());

@@ -15,6 +15,7 @@ struct BridgeMessage {
     std::string id;
     std::string event;                        // "click" or "mousedown"
     std::map<std::string, std::string> data;  // bound field values
+    unsigned written = 0;                     // the last write of the application the page had seen
 };
 
 // Reads a message; nothing when `json` is not one.

@@ -46,6 +46,7 @@ const char* kBridgeWorldScript = R"JS((function () {
     message.href = location.href;
     message.top = top;
     try { message.data = values(); } catch (e) { message.data = {}; }
+    message.written = window.__murmelWritten || 0;
     window.webkit.messageHandlers.murmel.postMessage(JSON.stringify(message));
   };
   document.addEventListener('murmel-external', e => {

@@ -299,7 +299,9 @@ void WebKitHtmlWindow::SetData(const std::string& id, const std::string& value) 
             assign = "e.checked = " + JsonText(m_mirror[id] == "1");
             break;
     }
-    RunInPage("(function () { const e = " + target + "; if (e) " + assign + "; })();",
+    m_written[id] = ++m_writes;
+    RunInPage("(function () { const e = " + target + "; if (e) " + assign +
+                  "; window.__murmelWritten = " + std::to_string(m_writes) + "; })();",
               kBridgeWorld);
 }
 
@@ -324,7 +326,11 @@ void WebKitHtmlWindow::HandleMessage(const std::string& json) {
     }
     if (!IsTrustedSource(message->href, *m_trustedOrigin)) return;
     if (message->top)
-        for (const auto& [id, value] : message->data) m_mirror[id] = value;
+        for (const auto& [id, value] : message->data) {
+            // Values read before the page saw our latest write of them are stale.
+            auto write = m_written.find(id);
+            if (write == m_written.end() || message->written >= write->second) m_mirror[id] = value;
+        }
     if (message->kind == "external") {
         static const char* const kMethods[] = {"Signin", "SigninReady", "SigninOk", "ScriptToApp"};
         if (std::any_of(std::begin(kMethods), std::end(kMethods),
@@ -348,6 +354,7 @@ void WebKitHtmlWindow::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event,
     if (event == WEBKIT_LOAD_COMMITTED) {
         self->m_hasDocument = true;
         self->m_mirror.clear();
+        self->m_written.clear();
     } else if (event == WEBKIT_LOAD_FINISHED) {
         self->m_events->OnDocumentComplete(self->CurrentUrl(), true);
     }

@@ -97,6 +97,8 @@ private:
     std::string m_hints[2];
     std::map<std::string, DataKind> m_bindings;
     std::map<std::string, std::string> m_mirror;
+    std::map<std::string, unsigned> m_written;  // id -> number of our last write to it
+    unsigned m_writes = 0;
     StringList m_dragHandles;
     Press m_press;
 };
