@@ -391,6 +391,15 @@ TEST_F(HtmlWindowTest, PressOnADragHandleMovesTheWindow) {
     Call(*window, "record");
     EXPECT_EQ(window->GetRect().left, 100);
 
+    // A click on the bar that is over before the page reports it: no move.
+    xdotool("mousemove 400 137 click 1");
+    ASSERT_TRUE(pressed("drag_bar"));
+    Call(*window, "record");
+    xdotool("mousemove 460 177");
+    Call(*window, "record");
+    EXPECT_EQ(window->GetRect().left, 100);
+    events.elements.clear();
+
     xdotool("mousemove 400 137 mousedown 1");
     ASSERT_TRUE(pressed("drag_bar"));
     Call(*window, "record");

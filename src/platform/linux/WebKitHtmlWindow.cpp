@@ -147,6 +147,7 @@ void WebKitHtmlWindow::BuildView(WebContext& context, bool ownProcess) {
     g_signal_connect(m_view, "context-menu", G_CALLBACK(OnContextMenu), this);
     g_signal_connect(m_view, "web-process-terminated", G_CALLBACK(OnProcessTerminated), this);
     g_signal_connect(m_view, "button-press-event", G_CALLBACK(OnButtonPress), this);
+    g_signal_connect(m_view, "button-release-event", G_CALLBACK(OnButtonRelease), this);
     g_signal_connect_after(m_view, "key-press-event", G_CALLBACK(OnUnhandledKey), this);
     // Dropped files and links would replace the page.
     gtk_drag_dest_unset(GTK_WIDGET(m_view));
@@ -407,6 +408,13 @@ gboolean WebKitHtmlWindow::OnButtonPress(GtkWidget*, GdkEventButton* event, gpoi
     auto* self = static_cast<WebKitHtmlWindow*>(data);
     self->m_press = {static_cast<int>(event->button), static_cast<int>(event->x_root),
                      static_cast<int>(event->y_root), event->time};
+    return FALSE;
+}
+
+// A drag the page asks for after the button is up again would make the
+// window follow the pointer with no button held.
+gboolean WebKitHtmlWindow::OnButtonRelease(GtkWidget*, GdkEventButton*, gpointer data) {
+    static_cast<WebKitHtmlWindow*>(data)->m_press.button = 0;
     return FALSE;
 }
 

@@ -78,6 +78,7 @@ private:
     static gboolean OnKeyPress(GtkWidget*, GdkEventKey*, gpointer);
     static gboolean OnUnhandledKey(GtkWidget*, GdkEventKey*, gpointer);
     static gboolean OnButtonPress(GtkWidget*, GdkEventButton*, gpointer);
+    static gboolean OnButtonRelease(GtkWidget*, GdkEventButton*, gpointer);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer);
     static void OnActiveChanged(GObject*, GParamSpec*, gpointer);
 
