@@ -52,6 +52,10 @@ WebKitWebView* WebContext::NewView(WebKitUserContentManager* content, bool ownPr
     return view;
 }
 
-void WebContext::AllowCertificate(GTlsCertificate* certificate, const std::string& host) {
+bool WebContext::AllowCertificateFile(const std::string& pemFile, const std::string& host) {
+    GTlsCertificate* certificate = g_tls_certificate_new_from_file(pemFile.c_str(), nullptr);
+    if (!certificate) return false;
     webkit_web_context_allow_tls_certificate_for_host(m_context, certificate, host.c_str());
+    g_object_unref(certificate);
+    return true;
 }

@@ -19,8 +19,9 @@ public:
     // A new view with its own user-content manager.
     WebKitWebView* NewView(WebKitUserContentManager* content, bool ownProcess);
 
-    // Accepts `certificate` for `host` (a local site with its own certificate).
-    void AllowCertificate(GTlsCertificate* certificate, const std::string& host);
+    // Accepts the certificate in the PEM file for `host` (a site with a
+    // certificate of its own making). False when the file holds none.
+    bool AllowCertificateFile(const std::string& pemFile, const std::string& host);
 
 private:
     WebKitWebContext* m_context = nullptr;
