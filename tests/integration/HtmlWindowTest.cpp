@@ -123,6 +123,10 @@ TEST_F(HtmlWindowTest, CallBeforeAnyDocumentReportsNoDocument) {
     auto result = Call(*empty, "record");
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, ScriptResult::Status::NoDocument);
+    std::optional<bool> clicked;
+    empty->FillForm({"a"}, {"b"}, "c", [&](bool c) { clicked = c; });
+    ASSERT_TRUE(RunUntil([&] { return clicked.has_value(); }));
+    EXPECT_FALSE(*clicked);
 }
 
 TEST_F(HtmlWindowTest, FramesReportTheirOwnDocumentComplete) {
@@ -193,6 +197,27 @@ TEST_F(HtmlWindowTest, ValuesReadBeforeAWriteReachedThePageDoNotUndoIt) {
     ASSERT_TRUE(Call(*window, "typeAndReport", {"typed again"}));  // later reads count again
     ASSERT_TRUE(RunUntil([&] { return events.calls.size() == 3; }));
     EXPECT_EQ(window->GetData("field"), "typed again");
+}
+
+TEST_F(HtmlWindowTest, FormIsFilledByInputNamesUntilTheSubmitInputIsClicked) {
+    ASSERT_TRUE(LoadAndWait(*window, events, "res:///html/test/form.html"));
+    const StringList names{"svcIptLgnID", "svcIptLgnPD"};
+    const StringList values{"me@example.com", "secret"};
+    std::optional<bool> clicked;
+    window->FillForm(names, values, "signin_submit", [&](bool c) { clicked = c; });
+    ASSERT_TRUE(RunUntil([&] { return clicked.has_value(); }));
+    EXPECT_TRUE(*clicked);
+    // The textarea is no input and the input after the submit is never reached.
+    EXPECT_EQ(Call(*window, "formState")->value, "me@example.com|untouched|secret|other|after|1");
+
+    ASSERT_TRUE(Call(*window, "dropSubmit"));
+    clicked.reset();
+    window->FillForm(names, {"you@example.com", "other secret"}, "signin_submit",
+                     [&](bool c) { clicked = c; });
+    ASSERT_TRUE(RunUntil([&] { return clicked.has_value(); }));
+    EXPECT_FALSE(*clicked);
+    EXPECT_EQ(Call(*window, "formState")->value,
+              "you@example.com|untouched|other secret|other|you@example.com|1");
 }
 
 TEST_F(HtmlWindowTest, FocusHintsAnswerInsideThePage) {

@@ -23,6 +23,24 @@ try {
            message: String(e && e.message !== undefined ? e.message : e) };
 })JS";
 
+// Fills the inputs of the top document by name attribute, in document order,
+// until the one named `submit` is clicked.
+constexpr const char* kFillForm = R"JS(
+const wanted = JSON.parse(names), given = JSON.parse(values);
+for (const input of document.getElementsByTagName('input')) {
+  const name = input.getAttribute('name');
+  if (name === submit) { input.click(); return { status: 'ok', value: 'true' }; }
+  const at = wanted.indexOf(name);
+  if (at >= 0 && at < given.length) input.value = given[at];
+}
+return { status: 'ok', value: 'false' };)JS";
+
+Json::Value ToJson(const StringList& list) {
+    Json::Value array(Json::arrayValue);
+    for (const auto& item : list) array.append(item);
+    return array;
+}
+
 std::string JsonText(const Json::Value& value) {
     Json::StreamWriterBuilder builder;
     builder["indentation"] = "";
@@ -245,23 +263,39 @@ void WebKitHtmlWindow::Reload() {
     webkit_web_view_reload(m_view);
 }
 
-void WebKitHtmlWindow::CallFunction(const std::string& name, const StringList& args,
-                                    ScriptCallback done) {
+void WebKitHtmlWindow::RunFunction(const char* body,
+                                   const std::map<std::string, std::string>& params,
+                                   const char* world, ScriptCallback done) {
     auto* pending = new PendingCall{std::move(done)};
     if (!m_hasDocument) {
         g_idle_add(ReportNoDocument, pending);
         return;
     }
+    GVariantBuilder named;
+    g_variant_builder_init(&named, G_VARIANT_TYPE_VARDICT);
+    for (const auto& [name, value] : params)
+        g_variant_builder_add(&named, "{sv}", name.c_str(), g_variant_new_string(value.c_str()));
+    webkit_web_view_call_async_javascript_function(m_view, body, -1, g_variant_builder_end(&named),
+                                                   world, nullptr, m_cancel, CallFinished, pending);
+}
+
+void WebKitHtmlWindow::CallFunction(const std::string& name, const StringList& args,
+                                    ScriptCallback done) {
     // The engine passes no string arrays, so the arguments travel as JSON.
-    Json::Value list(Json::arrayValue);
-    for (const auto& arg : args) list.append(arg);
-    GVariantBuilder params;
-    g_variant_builder_init(&params, G_VARIANT_TYPE_VARDICT);
-    g_variant_builder_add(&params, "{sv}", "name", g_variant_new_string(name.c_str()));
-    g_variant_builder_add(&params, "{sv}", "args", g_variant_new_string(JsonText(list).c_str()));
-    webkit_web_view_call_async_javascript_function(m_view, kCallWrapper, -1,
-                                                   g_variant_builder_end(&params), nullptr, nullptr,
-                                                   m_cancel, CallFinished, pending);
+    RunFunction(kCallWrapper, {{"name", name}, {"args", JsonText(ToJson(args))}}, nullptr,
+                std::move(done));
+}
+
+void WebKitHtmlWindow::FillForm(const StringList& names, const StringList& values,
+                                const std::string& submitName, std::function<void(bool)> done) {
+    RunFunction(kFillForm,
+                {{"names", JsonText(ToJson(names))},
+                 {"values", JsonText(ToJson(values))},
+                 {"submit", submitName}},
+                kBridgeWorld, [done = std::move(done)](const ScriptResult& result) {
+                    if (done)
+                        done(result.status == ScriptResult::Status::Ok && result.value == "true");
+                });
 }
 
 void WebKitHtmlWindow::SetFocusHints(const std::string& first, const std::string& second) {

@@ -26,6 +26,8 @@ public:
     void Reload() override;
     void CallFunction(const std::string& name, const StringList& args,
                       ScriptCallback done) override;
+    void FillForm(const StringList& names, const StringList& values, const std::string& submitName,
+                  std::function<void(bool)> done) override;
     void SetFocusHints(const std::string& first, const std::string& second) override;
 
     void BindData(const std::string& id, DataKind kind) override;
@@ -65,6 +67,10 @@ private:
     void BuildView(WebContext& context, bool ownProcess);
     void InstallScripts();
     void RunInPage(const std::string& script, const char* world);
+    // Runs `body` as a function of the named string parameters; it returns
+    // {status, value, message} as the page-call wrapper does.
+    void RunFunction(const char* body, const std::map<std::string, std::string>& params,
+                     const char* world, ScriptCallback done);
     void HandleMessage(const std::string& json);
     void ShowWindow(bool activate);
 
