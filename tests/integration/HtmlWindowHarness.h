@@ -80,6 +80,14 @@ inline bool LoadAndWait(IHtmlWindow& window, Recorder& events, const std::string
     return RunUntil([&] { return events.TopLevelLoads() > before; });
 }
 
+// Real input on the test's X display.
+inline void Xdotool(const std::string& args) {
+    const std::string command = "xdotool " + args;
+    gint status = -1;
+    ASSERT_TRUE(g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, &status, nullptr));
+    ASSERT_EQ(status, 0) << command;
+}
+
 class GtkEnvironment : public ::testing::Environment {
 public:
     void SetUp() override { ASSERT_TRUE(gtk_init_check(nullptr, nullptr)); }

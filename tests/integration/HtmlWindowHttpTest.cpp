@@ -187,6 +187,32 @@ TEST_F(HtmlWindowHttpTest, SiteWithItsOwnCertificateIsReachedOnceAllowed) {
     EXPECT_FALSE(factory.Context().AllowCertificateFile("/nonexistent.pem", "127.0.0.1"));
 }
 
+// Whether a context menu of the window is on the screen.
+bool MenuShown() {
+    bool shown = false;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w; w = w->next)
+        shown |= gtk_window_get_window_type(GTK_WINDOW(w->data)) == GTK_WINDOW_POPUP &&
+                 gtk_widget_get_mapped(GTK_WIDGET(w->data));
+    g_list_free(windows);
+    return shown;
+}
+
+TEST_F(HtmlWindowHttpTest, ContextMenuOnlyOnTheSitesPages) {
+    window->Move(0, 0);
+    window->Resize(300, 200);
+    window->Show();
+    ASSERT_TRUE(LoadAndWait(*window, events, "res:///html/empty.html"));
+    ASSERT_TRUE(RunUntil([&] { return window->IsVisible() && window->GetRect().Width() == 300; }));
+    Xdotool("mousemove 150 100 click 3");
+    EXPECT_FALSE(RunUntil(MenuShown, 2000));
+
+    ASSERT_TRUE(LoadAndWait(*window, events, trusted.Url("/page")));
+    Xdotool("mousemove 150 100 click 3");
+    EXPECT_TRUE(RunUntil(MenuShown));
+    Xdotool("key Escape");
+}
+
 TEST_F(HtmlWindowHttpTest, NavigationCarriesTheExtraHeader) {
     ASSERT_TRUE(LoadAndWait(*window, events, trusted.Url("/account/plugin_signin.html"),
                             "whoami:murmel_notifier"));

@@ -396,42 +396,34 @@ TEST_F(HtmlWindowTest, PressOnADragHandleMovesTheWindow) {
     window->Move(100, 120);
     window->Show();
     ASSERT_TRUE(RunUntil([&] { return window->GetRect().left == 100 && window->IsVisible(); }));
-    const auto xdotool = [](const std::string& args) {
-        const std::string command = "xdotool " + args;
-        ASSERT_TRUE(g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, nullptr, nullptr));
-    };
-    const auto pressed = [&](const std::string& id) {
-        return RunUntil([&] {
+    // Presses as `press` says, waits until the page saw the press on `id`,
+    // then moves as `move` says; the page's answer to a call marks the end.
+    const auto pressThenMove = [&](const std::string& press, const std::string& id,
+                                   const std::string& move) {
+        events.elements.clear();
+        Xdotool(press);
+        EXPECT_TRUE(RunUntil([&] {
             for (const auto& e : events.elements)
                 if (e == std::make_pair(id, ElementEvent::MouseDown)) return true;
             return false;
-        });
+        }));
+        Call(*window, "record");
+        Xdotool(move);
+        Call(*window, "record");
     };
 
     // The logo sits on the bar but carries its own id: no move.
-    xdotool("mousemove 115 137 mousedown 1");
-    ASSERT_TRUE(pressed("logo"));
-    Call(*window, "record");
-    xdotool("mousemove 175 177 mouseup 1");
-    Call(*window, "record");
+    pressThenMove("mousemove 115 137 mousedown 1", "logo", "mousemove 175 177 mouseup 1");
     EXPECT_EQ(window->GetRect().left, 100);
 
     // A click on the bar that is over before the page reports it: no move.
-    xdotool("mousemove 400 137 click 1");
-    ASSERT_TRUE(pressed("drag_bar"));
-    Call(*window, "record");
-    xdotool("mousemove 460 177");
-    Call(*window, "record");
+    pressThenMove("mousemove 400 137 click 1", "drag_bar", "mousemove 460 177");
     EXPECT_EQ(window->GetRect().left, 100);
-    events.elements.clear();
 
-    xdotool("mousemove 400 137 mousedown 1");
-    ASSERT_TRUE(pressed("drag_bar"));
-    Call(*window, "record");
-    xdotool("mousemove 460 177");
+    pressThenMove("mousemove 400 137 mousedown 1", "drag_bar", "mousemove 460 177");
     EXPECT_TRUE(RunUntil([&] { return window->GetRect().left == 160; }));
     EXPECT_EQ(window->GetRect().top, 160);
-    xdotool("mouseup 1");
+    Xdotool("mouseup 1");
 }
 }  // namespace
 
