@@ -217,15 +217,15 @@ protected:
     }
 
     // Calls a method of the item's connection, running the loop that serves it.
-    GVariant* Call(const SniTray& tray, const char* path, const char* iface, const char* method,
-                   GVariant* args, GError** error = nullptr) {
+    GVariant* Call(const char* path, const char* iface, const char* method, GVariant* args,
+                   GError** error = nullptr) {
         struct Result {
             bool done = false;
             GVariant* value = nullptr;
             GError* error = nullptr;
         } result;
         g_dbus_connection_call(
-            m_client, tray.BusName().c_str(), path, iface, method, args, nullptr,
+            m_client, tray->BusName().c_str(), path, iface, method, args, nullptr,
             G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
             [](GObject* source, GAsyncResult* res, gpointer data) {
                 auto* r = static_cast<Result*>(data);
@@ -245,8 +245,8 @@ protected:
         return result.value;
     }
 
-    GVariant* ItemProperty(const SniTray& tray, const char* name) {
-        GVariant* reply = Call(tray, SniTray::kItemPath, "org.freedesktop.DBus.Properties", "Get",
+    GVariant* ItemProperty(const char* name) {
+        GVariant* reply = Call(SniTray::kItemPath, "org.freedesktop.DBus.Properties", "Get",
                                g_variant_new("(ss)", "org.kde.StatusNotifierItem", name));
         if (!reply) return nullptr;
         GVariant* value = nullptr;
@@ -255,8 +255,8 @@ protected:
         return value;
     }
 
-    std::string ItemString(const SniTray& tray, const char* name) {
-        GVariant* value = ItemProperty(tray, name);
+    std::string ItemString(const char* name) {
+        GVariant* value = ItemProperty(name);
         if (!value) return "<none>";
         std::string text = g_variant_is_of_type(value, G_VARIANT_TYPE_STRING) ||
                                    g_variant_is_of_type(value, G_VARIANT_TYPE_OBJECT_PATH)
@@ -266,12 +266,12 @@ protected:
         return text;
     }
 
-    GVariant* Menu(const SniTray& tray, const char* method, GVariant* args) {
-        return Call(tray, DbusMenu::kPath, "com.canonical.dbusmenu", method, args);
+    GVariant* Menu(const char* method, GVariant* args) {
+        return Call(DbusMenu::kPath, "com.canonical.dbusmenu", method, args);
     }
 
     // Counts the signals of one member the item sends.
-    int* CountSignals(const SniTray& tray, const char* member) {
+    int* CountSignals(const char* member) {
         auto* count = new int(0);
         m_counters.emplace_back(count);
         m_subscriptions.push_back(g_dbus_connection_signal_subscribe(
@@ -283,11 +283,32 @@ protected:
         return count;
     }
 
+    // Installs the icon through the core on a fresh adapter.
+    bool Install(int iconId, bool legacyFallback = false) {
+        tray = std::make_unique<SniTray>(std::string{}, legacyFallback);
+        icon = std::make_unique<CSystemTray>(*tray);
+        return icon->Install(&controller, "Murmel Alarm", iconId);
+    }
+
+    bool AboutToShow() {
+        GVariant* reply = Menu("AboutToShow", g_variant_new("(i)", 0));
+        if (!reply) return false;
+        gboolean update = FALSE;
+        g_variant_get(reply, "(b)", &update);
+        g_variant_unref(reply);
+        return update;
+    }
+
+    // The root's children as (label, or "-" for a separator; id).
+    std::vector<std::pair<std::string, int>> Layout();
+
     GDBusConnection* m_client = nullptr;
     std::vector<guint> m_subscriptions;
     std::vector<std::unique_ptr<int>> m_counters;
     TestWatcher watcher;
     Controller controller;
+    std::unique_ptr<SniTray> tray;
+    std::unique_ptr<CSystemTray> icon;
 };
 
 // The menu the program popped up itself, if one is shown.
@@ -323,27 +344,25 @@ Pixel PixelAt(GVariant* pixmap, int x, int y) {
 
 TEST_F(SniTrayTest, RegistersAndShowsImageTooltipAndMenu) {
     watcher.Start();
-    SniTray tray({}, false);
-    CSystemTray icon(tray);
-    ASSERT_TRUE(icon.Install(&controller, "Murmel Alarm", kIconSignedIn));
-    EXPECT_TRUE(watcher.Holds(tray.BusName()));
-    EXPECT_EQ(tray.BusName().rfind("org.kde.StatusNotifierItem-", 0), 0u);
+    ASSERT_TRUE(Install(kIconSignedIn));
+    EXPECT_TRUE(watcher.Holds(tray->BusName()));
+    EXPECT_EQ(tray->BusName().rfind("org.kde.StatusNotifierItem-", 0), 0u);
 
-    EXPECT_EQ(ItemString(tray, "Category"), "Communications");
-    EXPECT_EQ(ItemString(tray, "Status"), "Active");
-    EXPECT_EQ(ItemString(tray, "IconName"), "murmel-alarm-signed-in");
-    EXPECT_EQ(ItemString(tray, "Menu"), "/MenuBar");
-    const std::string themePath = ItemString(tray, "IconThemePath");
+    EXPECT_EQ(ItemString("Category"), "Communications");
+    EXPECT_EQ(ItemString("Status"), "Active");
+    EXPECT_EQ(ItemString("IconName"), "murmel-alarm-signed-in");
+    EXPECT_EQ(ItemString("Menu"), "/MenuBar");
+    const std::string themePath = ItemString("IconThemePath");
     EXPECT_TRUE(
         std::filesystem::exists(themePath + "/hicolor/scalable/apps/murmel-alarm-signed-in.svg"));
     EXPECT_TRUE(std::filesystem::exists(themePath + "/murmel-alarm-new-message.svg"));
 
-    GVariant* isMenu = ItemProperty(tray, "ItemIsMenu");
+    GVariant* isMenu = ItemProperty("ItemIsMenu");
     ASSERT_NE(isMenu, nullptr);
     EXPECT_FALSE(g_variant_get_boolean(isMenu));
     g_variant_unref(isMenu);
 
-    GVariant* tip = ItemProperty(tray, "ToolTip");
+    GVariant* tip = ItemProperty("ToolTip");
     ASSERT_NE(tip, nullptr);
     const char* title = nullptr;
     g_variant_get(tip, "(&s@a(iiay)&s&s)", nullptr, nullptr, &title, nullptr);
@@ -352,7 +371,7 @@ TEST_F(SniTrayTest, RegistersAndShowsImageTooltipAndMenu) {
 
     // Pixels travel as A, R, G, B: the signed-in bubble is opaque and blue,
     // the corner outside it transparent.
-    GVariant* pixmaps = ItemProperty(tray, "IconPixmap");
+    GVariant* pixmaps = ItemProperty("IconPixmap");
     ASSERT_NE(pixmaps, nullptr);
     ASSERT_GE(g_variant_n_children(pixmaps), 2u);
     for (gsize i = 0; i < g_variant_n_children(pixmaps); ++i) {
@@ -374,47 +393,43 @@ TEST_F(SniTrayTest, RegistersAndShowsImageTooltipAndMenu) {
 
 TEST_F(SniTrayTest, ImageAndTooltipChangesReachTheHost) {
     watcher.Start();
-    SniTray tray({}, false);
-    CSystemTray icon(tray);
-    ASSERT_TRUE(icon.Install(&controller, "Murmel Alarm", kIconSignedIn));
-    int* newIcon = CountSignals(tray, "NewIcon");
-    int* newTip = CountSignals(tray, "NewToolTip");
+    ASSERT_TRUE(Install(kIconSignedIn));
+    int* newIcon = CountSignals("NewIcon");
+    int* newTip = CountSignals("NewToolTip");
 
-    ASSERT_TRUE(icon.ChangeIcon(kIconNewMessage));
+    ASSERT_TRUE(icon->ChangeIcon(kIconNewMessage));
     EXPECT_TRUE(SpinUntil([&] { return *newIcon == 1; }));
-    EXPECT_EQ(ItemString(tray, "IconName"), "murmel-alarm-new-message");
+    EXPECT_EQ(ItemString("IconName"), "murmel-alarm-new-message");
 
     // A refresh removes and installs again; the host keeps the item and only
     // hears what changed.
-    icon.RemoveFromTray();
-    ASSERT_TRUE(icon.Install(&controller, "Murmel Alarm Test", kIconSignedIn));
-    ASSERT_TRUE(icon.RevealIcon());
+    icon->RemoveFromTray();
+    ASSERT_TRUE(icon->Install(&controller, "Murmel Alarm Test", kIconSignedIn));
+    ASSERT_TRUE(icon->RevealIcon());
     EXPECT_TRUE(SpinUntil([&] { return *newIcon == 2 && *newTip == 1; }));
     SpinIdle();
-    EXPECT_TRUE(watcher.Holds(tray.BusName()));
+    EXPECT_TRUE(watcher.Holds(tray->BusName()));
     EXPECT_EQ(watcher.Registrations(), 1);
-    EXPECT_EQ(ItemString(tray, "IconName"), "murmel-alarm-signed-in");
+    EXPECT_EQ(ItemString("IconName"), "murmel-alarm-signed-in");
 
     // A removal that is not followed by an add takes the item away.
-    ASSERT_TRUE(icon.RemoveFromTray());
-    EXPECT_TRUE(SpinUntil([&] { return !watcher.Holds(tray.BusName()); }));
-    EXPECT_FALSE(tray.Modify({kIconSignedIn, "x", false}));
-    ASSERT_TRUE(icon.RevealIcon());
-    EXPECT_TRUE(SpinUntil([&] { return watcher.Holds(tray.BusName()); }));
+    ASSERT_TRUE(icon->RemoveFromTray());
+    EXPECT_TRUE(SpinUntil([&] { return !watcher.Holds(tray->BusName()); }));
+    EXPECT_FALSE(tray->Modify({kIconSignedIn, "x", false}));
+    ASSERT_TRUE(icon->RevealIcon());
+    EXPECT_TRUE(SpinUntil([&] { return watcher.Holds(tray->BusName()); }));
 }
 
 TEST_F(SniTrayTest, ActivateAndContextMenuAreButtonReleases) {
     watcher.Start();
-    SniTray tray({}, false);
-    CSystemTray icon(tray);
-    ASSERT_TRUE(icon.Install(&controller, "Murmel Alarm", kIconSignedOut));
+    ASSERT_TRUE(Install(kIconSignedOut));
 
-    g_variant_unref(Call(tray, SniTray::kItemPath, "org.kde.StatusNotifierItem", "Activate",
+    g_variant_unref(Call(SniTray::kItemPath, "org.kde.StatusNotifierItem", "Activate",
                          g_variant_new("(ii)", 100, 700)));
-    g_variant_unref(Call(tray, SniTray::kItemPath, "org.kde.StatusNotifierItem", "ContextMenu",
+    g_variant_unref(Call(SniTray::kItemPath, "org.kde.StatusNotifierItem", "ContextMenu",
                          g_variant_new("(ii)", 120, 710)));
-    g_variant_unref(Call(tray, SniTray::kItemPath, "org.kde.StatusNotifierItem",
-                         "SecondaryActivate", g_variant_new("(ii)", 1, 2)));
+    g_variant_unref(Call(SniTray::kItemPath, "org.kde.StatusNotifierItem", "SecondaryActivate",
+                         g_variant_new("(ii)", 1, 2)));
     ASSERT_EQ(controller.clicks.size(), 3u);
     EXPECT_EQ(controller.clicks[0].first, TrayClick::LeftUp);
     EXPECT_EQ(controller.clicks[0].second, (Point{100, 700}));
@@ -423,11 +438,14 @@ TEST_F(SniTrayTest, ActivateAndContextMenuAreButtonReleases) {
     EXPECT_EQ(controller.clicks[2].first, TrayClick::Other);
 }
 
-// Reads the root's children as (label or "-" for a separator, id).
-std::vector<std::pair<std::string, int>> Children(GVariant* layoutReply, guint32* revision) {
+std::vector<std::pair<std::string, int>> SniTrayTest::Layout() {
     std::vector<std::pair<std::string, int>> out;
+    GVariant* reply =
+        Menu("GetLayout", g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)));
+    if (!reply) return out;
     GVariant* root = nullptr;
-    g_variant_get(layoutReply, "(u@(ia{sv}av))", revision, &root);
+    g_variant_get(reply, "(u@(ia{sv}av))", nullptr, &root);
+    g_variant_unref(reply);
     GVariant* children = g_variant_get_child_value(root, 2);
     for (gsize i = 0; i < g_variant_n_children(children); ++i) {
         GVariant* boxed = g_variant_get_child_value(children, i);
@@ -454,24 +472,14 @@ std::vector<std::pair<std::string, int>> Children(GVariant* layoutReply, guint32
 
 TEST_F(SniTrayTest, HostMenuIsBuiltWhenItOpensAndSendsCommands) {
     watcher.Start();
-    SniTray tray({}, false);
-    CSystemTray icon(tray);
-    ASSERT_TRUE(icon.Install(&controller, "Murmel Alarm", kIconSignedIn));
+    ASSERT_TRUE(Install(kIconSignedIn));
     controller.menu = kSignedInMenu;
 
-    GVariant* update = Menu(tray, "AboutToShow", g_variant_new("(i)", 0));
-    ASSERT_NE(update, nullptr);
-    EXPECT_TRUE(g_variant_get_boolean(g_variant_get_child_value(update, 0)));
-    g_variant_unref(update);
+    EXPECT_TRUE(AboutToShow());
     ASSERT_EQ(controller.clicks.size(), 1u);
     EXPECT_EQ(controller.clicks[0].first, TrayClick::RightUp);
 
-    guint32 revision = 0;
-    GVariant* layout =
-        Menu(tray, "GetLayout", g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)));
-    ASSERT_NE(layout, nullptr);
-    const auto items = Children(layout, &revision);
-    g_variant_unref(layout);
+    const auto items = Layout();
     const std::vector<std::pair<std::string, int>> expected = {{"first__last@example.com", 32785},
                                                                {"-", 1},
                                                                {"Open", 32776},
@@ -483,32 +491,23 @@ TEST_F(SniTrayTest, HostMenuIsBuiltWhenItOpensAndSendsCommands) {
 
     // The same menu again needs no update; clicks on items reach the
     // controller, other events and separators do nothing.
-    update = Menu(tray, "AboutToShow", g_variant_new("(i)", 0));
-    EXPECT_FALSE(g_variant_get_boolean(g_variant_get_child_value(update, 0)));
-    g_variant_unref(update);
+    EXPECT_FALSE(AboutToShow());
     for (auto [id, event] :
          {std::pair{32779, "clicked"}, {1, "clicked"}, {32776, "hovered"}, {32776, "clicked"}}) {
         g_variant_unref(
-            Menu(tray, "Event", g_variant_new("(isvu)", id, event, g_variant_new_int32(0), 0u)));
+            Menu("Event", g_variant_new("(isvu)", id, event, g_variant_new_int32(0), 0u)));
     }
     EXPECT_EQ(controller.commands, (std::vector<unsigned>{32779, 32776}));
 }
 
 TEST_F(SniTrayTest, MenuPoppedByTheControllerBecomesTheHostMenu) {
     watcher.Start();
-    SniTray tray({}, false);
-    CSystemTray icon(tray);
-    ASSERT_TRUE(icon.Install(&controller, "Murmel Alarm", kIconSignedOut));
+    ASSERT_TRUE(Install(kIconSignedOut));
     controller.menu = {{32780, "Sign In"}, {32791, "Settings"}, {0, ""}, {32783, "Quit"}};
-    controller.popupOnRightClick = &tray;
+    controller.popupOnRightClick = tray.get();
 
-    g_variant_unref(Menu(tray, "AboutToShow", g_variant_new("(i)", 0)));
-    guint32 revision = 0;
-    GVariant* layout =
-        Menu(tray, "GetLayout", g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)));
-    ASSERT_NE(layout, nullptr);
-    const auto items = Children(layout, &revision);
-    g_variant_unref(layout);
+    AboutToShow();
+    const auto items = Layout();
     ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(items[0].first, "Sign In");
     EXPECT_EQ(items[2].first, "-");
@@ -520,13 +519,11 @@ TEST_F(SniTrayTest, MenuPoppedByTheControllerBecomesTheHostMenu) {
 
 TEST_F(SniTrayTest, ContextMenuPopsUpTheProgramsOwnMenu) {
     watcher.Start();
-    SniTray tray({}, false);
-    CSystemTray icon(tray);
-    ASSERT_TRUE(icon.Install(&controller, "Murmel Alarm", kIconSignedOut));
+    ASSERT_TRUE(Install(kIconSignedOut));
     controller.menu = {{32780, "Sign In"}, {32791, "Settings"}, {0, ""}, {32783, "Quit"}};
-    controller.popupOnRightClick = &tray;
+    controller.popupOnRightClick = tray.get();
 
-    g_variant_unref(Call(tray, SniTray::kItemPath, "org.kde.StatusNotifierItem", "ContextMenu",
+    g_variant_unref(Call(SniTray::kItemPath, "org.kde.StatusNotifierItem", "ContextMenu",
                          g_variant_new("(ii)", 400, 300)));
     GtkWidget* menu = nullptr;
     ASSERT_TRUE(SpinUntil([&] { return (menu = ShownMenu()) != nullptr; }));
@@ -543,35 +540,31 @@ TEST_F(SniTrayTest, ContextMenuPopsUpTheProgramsOwnMenu) {
 
 TEST_F(SniTrayTest, WatcherRestartGetsTheItemBackWithItsImage) {
     watcher.Start();
-    SniTray tray({}, false);
-    CSystemTray icon(tray);
-    ASSERT_TRUE(icon.Install(&controller, "Murmel Alarm", kIconSignedIn));
-    ASSERT_TRUE(icon.ChangeIcon(kIconNewMessage));
-    ASSERT_TRUE(icon.RevealIcon());
+    ASSERT_TRUE(Install(kIconSignedIn));
+    ASSERT_TRUE(icon->ChangeIcon(kIconNewMessage));
+    ASSERT_TRUE(icon->RevealIcon());
     SpinIdle();
 
     watcher.Stop();
     SpinIdle();
     watcher.Start();
-    EXPECT_TRUE(SpinUntil([&] { return watcher.Holds(tray.BusName()); }));
+    EXPECT_TRUE(SpinUntil([&] { return watcher.Holds(tray->BusName()); }));
     EXPECT_EQ(controller.restarts, 1);
-    EXPECT_EQ(ItemString(tray, "IconName"), "murmel-alarm-new-message");
-    EXPECT_FALSE(icon.IsHidden());
-    EXPECT_FALSE(icon.IsAddPending());
+    EXPECT_EQ(ItemString("IconName"), "murmel-alarm-new-message");
+    EXPECT_FALSE(icon->IsHidden());
+    EXPECT_FALSE(icon->IsAddPending());
 }
 
 TEST_F(SniTrayTest, IconInstalledWithoutWatcherAppearsWhenOneStarts) {
-    SniTray tray({}, false);
-    CSystemTray icon(tray);
-    EXPECT_FALSE(icon.Install(&controller, "Murmel Alarm", kIconSignedOut));
-    EXPECT_TRUE(icon.IsAddPending());
+    EXPECT_FALSE(Install(kIconSignedOut));
+    EXPECT_TRUE(icon->IsAddPending());
     SpinIdle();
 
     watcher.Start();
-    EXPECT_TRUE(SpinUntil([&] { return watcher.Holds(tray.BusName()); }));
-    EXPECT_FALSE(icon.IsHidden());
-    EXPECT_FALSE(icon.IsAddPending());
-    EXPECT_EQ(ItemString(tray, "IconName"), "murmel-alarm-signed-out");
+    EXPECT_TRUE(SpinUntil([&] { return watcher.Holds(tray->BusName()); }));
+    EXPECT_FALSE(icon->IsHidden());
+    EXPECT_FALSE(icon->IsAddPending());
+    EXPECT_EQ(ItemString("IconName"), "murmel-alarm-signed-out");
 }
 
 TEST_F(SniTrayTest, XEmbedTrayStandsInUntilAWatcherStarts) {
@@ -579,8 +572,8 @@ TEST_F(SniTrayTest, XEmbedTrayStandsInUntilAWatcherStarts) {
     ASSERT_TRUE(display);
     ASSERT_STREQ(G_OBJECT_TYPE_NAME(display), "GdkX11Display");
     {
-        SniTray tray({}, true);
-        EXPECT_FALSE(tray.Add({kIconSignedOut, "Murmel Alarm", false}));
+        SniTray probe({}, true);
+        EXPECT_FALSE(probe.Add({kIconSignedOut, "Murmel Alarm", false}));
     }
 
     // Play an XEmbed tray: own its selection.
@@ -589,16 +582,14 @@ TEST_F(SniTrayTest, XEmbedTrayStandsInUntilAWatcherStarts) {
     ASSERT_TRUE(gtk_selection_owner_set(manager, gdk_atom_intern("_NET_SYSTEM_TRAY_S0", FALSE),
                                         GDK_CURRENT_TIME));
 
-    SniTray tray({}, true);
-    CSystemTray icon(tray);
-    EXPECT_TRUE(icon.Install(&controller, "Murmel Alarm", kIconSignedIn));
-    EXPECT_TRUE(icon.ChangeIcon(kIconNewMessage));
+    EXPECT_TRUE(Install(kIconSignedIn, true));
+    EXPECT_TRUE(icon->ChangeIcon(kIconNewMessage));
     SpinIdle();
 
     watcher.Start();
-    EXPECT_TRUE(SpinUntil([&] { return watcher.Holds(tray.BusName()); }));
+    EXPECT_TRUE(SpinUntil([&] { return watcher.Holds(tray->BusName()); }));
     EXPECT_EQ(controller.restarts, 1);
-    EXPECT_EQ(ItemString(tray, "IconName"), "murmel-alarm-new-message");
+    EXPECT_EQ(ItemString("IconName"), "murmel-alarm-new-message");
     gtk_widget_destroy(manager);
 }
 
