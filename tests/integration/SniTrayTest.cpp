@@ -412,6 +412,12 @@ TEST_F(SniTrayTest, ImageAndTooltipChangesReachTheHost) {
     EXPECT_EQ(watcher.Registrations(), 1);
     EXPECT_EQ(ItemString("IconName"), "murmel-alarm-signed-in");
 
+    int* newStatus = CountSignals("NewStatus");
+    ASSERT_TRUE(tray->Modify({kIconSignedIn, "Murmel Alarm Test", true}));
+    EXPECT_TRUE(SpinUntil([&] { return *newStatus == 1; }));
+    EXPECT_EQ(ItemString("Status"), "Passive");
+    ASSERT_TRUE(tray->Modify({kIconSignedIn, "Murmel Alarm Test", false}));
+
     // A removal that is not followed by an add takes the item away.
     ASSERT_TRUE(icon->RemoveFromTray());
     EXPECT_TRUE(SpinUntil([&] { return !watcher.Holds(tray->BusName()); }));
@@ -473,8 +479,14 @@ std::vector<std::pair<std::string, int>> SniTrayTest::Layout() {
 TEST_F(SniTrayTest, HostMenuIsBuiltWhenItOpensAndSendsCommands) {
     watcher.Start();
     ASSERT_TRUE(Install(kIconSignedIn));
-    controller.menu = kSignedInMenu;
+    // A host that asks for the layout before ever opening the menu gets the
+    // menu of the moment, without a click.
+    controller.menu = {{32780, "Sign In"}, {32791, "Settings"}, {0, ""}, {32783, "Quit"}};
+    EXPECT_EQ(Layout().size(), 4u);
+    EXPECT_TRUE(controller.clicks.empty());
 
+    // Signed in since: opening the menu builds it anew.
+    controller.menu = kSignedInMenu;
     EXPECT_TRUE(AboutToShow());
     ASSERT_EQ(controller.clicks.size(), 1u);
     EXPECT_EQ(controller.clicks[0].first, TrayClick::RightUp);
