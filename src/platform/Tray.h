@@ -23,13 +23,11 @@ struct TrayMenuItem {
 class ITrayEvents {
 public:
     virtual ~ITrayEvents() = default;
-    // A button was released on the icon. A host that draws the item's menu
-    // itself reports the right button as it opens the menu; PopupMenu called
-    // from that RightUp only gives the host its items.
+    // A button was released on the icon.
     virtual void OnTrayClick(TrayClick click, Point at) {}
-    // The host is about to show the menu (after that RightUp, or when it
-    // first asks for it): return its items now. Empty keeps the items of the
-    // last PopupMenu.
+    // A host that draws the menu itself is about to show it (it comes instead
+    // of a RightUp), or asks for it the first time: return its items now.
+    // Empty keeps the items of the last PopupMenu.
     virtual std::vector<TrayMenuItem> OnMenuRequest() { return {}; }
     virtual void OnMenuCommand(unsigned commandId) {}
     // A tray host appeared again (the shell restarted).

@@ -179,17 +179,19 @@ struct Controller : ITrayEvents {
     std::vector<TrayMenuItem> menu;
     int menuRequests = 0;
     int restarts = 0;
-    ITray* popupOnRightClick = nullptr;
+    // Set: the right click pops the menu up, and so does a menu request,
+    // which then returns nothing.
+    ITray* popupTray = nullptr;
 
     void OnTrayClick(TrayClick click, Point at) override {
         clicks.emplace_back(click, at);
-        if (click == TrayClick::RightUp && popupOnRightClick) {
-            popupOnRightClick->PopupMenu(menu, at);
-        }
+        if (click == TrayClick::RightUp && popupTray) popupTray->PopupMenu(menu, at);
     }
     std::vector<TrayMenuItem> OnMenuRequest() override {
         ++menuRequests;
-        return popupOnRightClick ? std::vector<TrayMenuItem>{} : menu;
+        if (!popupTray) return menu;
+        popupTray->PopupMenu(menu, {});
+        return {};
     }
     void OnMenuCommand(unsigned id) override { commands.push_back(id); }
     void OnHostRestarted() override { ++restarts; }
@@ -344,7 +346,7 @@ Pixel PixelAt(GVariant* pixmap, int x, int y) {
 
 TEST_F(SniTrayTest, RegistersAndShowsImageTooltipAndMenu) {
     watcher.Start();
-    ASSERT_TRUE(Install(kIconSignedIn));
+    ASSERT_TRUE(Install(CSystemTray::kIconSignedIn));
     EXPECT_TRUE(watcher.Holds(tray->BusName()));
     EXPECT_EQ(tray->BusName().rfind("org.kde.StatusNotifierItem-", 0), 0u);
 
@@ -393,18 +395,18 @@ TEST_F(SniTrayTest, RegistersAndShowsImageTooltipAndMenu) {
 
 TEST_F(SniTrayTest, ImageAndTooltipChangesReachTheHost) {
     watcher.Start();
-    ASSERT_TRUE(Install(kIconSignedIn));
+    ASSERT_TRUE(Install(CSystemTray::kIconSignedIn));
     int* newIcon = CountSignals("NewIcon");
     int* newTip = CountSignals("NewToolTip");
 
-    ASSERT_TRUE(icon->ChangeIcon(kIconNewMessage));
+    ASSERT_TRUE(icon->ChangeIcon(CSystemTray::kIconNewMessage));
     EXPECT_TRUE(SpinUntil([&] { return *newIcon == 1; }));
     EXPECT_EQ(ItemString("IconName"), "murmel-alarm-new-message");
 
     // A refresh removes and installs again; the host keeps the item and only
     // hears what changed.
     icon->RemoveFromTray();
-    ASSERT_TRUE(icon->Install(&controller, "Murmel Alarm Test", kIconSignedIn));
+    ASSERT_TRUE(icon->Install(&controller, "Murmel Alarm Test", CSystemTray::kIconSignedIn));
     ASSERT_TRUE(icon->RevealIcon());
     EXPECT_TRUE(SpinUntil([&] { return *newIcon == 2 && *newTip == 1; }));
     SpinIdle();
@@ -413,22 +415,22 @@ TEST_F(SniTrayTest, ImageAndTooltipChangesReachTheHost) {
     EXPECT_EQ(ItemString("IconName"), "murmel-alarm-signed-in");
 
     int* newStatus = CountSignals("NewStatus");
-    ASSERT_TRUE(tray->Modify({kIconSignedIn, "Murmel Alarm Test", true}));
+    ASSERT_TRUE(tray->Modify({CSystemTray::kIconSignedIn, "Murmel Alarm Test", true}));
     EXPECT_TRUE(SpinUntil([&] { return *newStatus == 1; }));
     EXPECT_EQ(ItemString("Status"), "Passive");
-    ASSERT_TRUE(tray->Modify({kIconSignedIn, "Murmel Alarm Test", false}));
+    ASSERT_TRUE(tray->Modify({CSystemTray::kIconSignedIn, "Murmel Alarm Test", false}));
 
     // A removal that is not followed by an add takes the item away.
     ASSERT_TRUE(icon->RemoveFromTray());
     EXPECT_TRUE(SpinUntil([&] { return !watcher.Holds(tray->BusName()); }));
-    EXPECT_FALSE(tray->Modify({kIconSignedIn, "x", false}));
+    EXPECT_FALSE(tray->Modify({CSystemTray::kIconSignedIn, "x", false}));
     ASSERT_TRUE(icon->RevealIcon());
     EXPECT_TRUE(SpinUntil([&] { return watcher.Holds(tray->BusName()); }));
 }
 
 TEST_F(SniTrayTest, ActivateAndContextMenuAreButtonReleases) {
     watcher.Start();
-    ASSERT_TRUE(Install(kIconSignedOut));
+    ASSERT_TRUE(Install(CSystemTray::kIconSignedOut));
 
     g_variant_unref(Call(SniTray::kItemPath, "org.kde.StatusNotifierItem", "Activate",
                          g_variant_new("(ii)", 100, 700)));
@@ -478,18 +480,19 @@ std::vector<std::pair<std::string, int>> SniTrayTest::Layout() {
 
 TEST_F(SniTrayTest, HostMenuIsBuiltWhenItOpensAndSendsCommands) {
     watcher.Start();
-    ASSERT_TRUE(Install(kIconSignedIn));
+    ASSERT_TRUE(Install(CSystemTray::kIconSignedIn));
     // A host that asks for the layout before ever opening the menu gets the
-    // menu of the moment, without a click.
+    // menu of the moment.
     controller.menu = {{32780, "Sign In"}, {32791, "Settings"}, {0, ""}, {32783, "Quit"}};
     EXPECT_EQ(Layout().size(), 4u);
-    EXPECT_TRUE(controller.clicks.empty());
+    EXPECT_EQ(controller.menuRequests, 1);
 
-    // Signed in since: opening the menu builds it anew.
+    // Signed in since: opening the menu builds it anew, and that is the
+    // right click; a later layout request is answered from it.
     controller.menu = kSignedInMenu;
     EXPECT_TRUE(AboutToShow());
-    ASSERT_EQ(controller.clicks.size(), 1u);
-    EXPECT_EQ(controller.clicks[0].first, TrayClick::RightUp);
+    EXPECT_EQ(controller.menuRequests, 2);
+    EXPECT_TRUE(controller.clicks.empty());
 
     const auto items = Layout();
     const std::vector<std::pair<std::string, int>> expected = {{"first__last@example.com", 32785},
@@ -500,6 +503,7 @@ TEST_F(SniTrayTest, HostMenuIsBuiltWhenItOpensAndSendsCommands) {
                                                                {"-", 2},
                                                                {"Quit", 32779}};
     EXPECT_EQ(items, expected);
+    EXPECT_EQ(controller.menuRequests, 2);
 
     // The same menu again needs no update; clicks on items reach the
     // controller, other events and separators do nothing.
@@ -512,13 +516,13 @@ TEST_F(SniTrayTest, HostMenuIsBuiltWhenItOpensAndSendsCommands) {
     EXPECT_EQ(controller.commands, (std::vector<unsigned>{32779, 32776}));
 }
 
-TEST_F(SniTrayTest, MenuPoppedByTheControllerBecomesTheHostMenu) {
+TEST_F(SniTrayTest, MenuPoppedUpWhileTheHostOpensItsOwnBecomesTheHostMenu) {
     watcher.Start();
-    ASSERT_TRUE(Install(kIconSignedOut));
+    ASSERT_TRUE(Install(CSystemTray::kIconSignedOut));
     controller.menu = {{32780, "Sign In"}, {32791, "Settings"}, {0, ""}, {32783, "Quit"}};
-    controller.popupOnRightClick = tray.get();
+    controller.popupTray = tray.get();
 
-    AboutToShow();
+    EXPECT_TRUE(AboutToShow());
     const auto items = Layout();
     ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(items[0].first, "Sign In");
@@ -531,9 +535,9 @@ TEST_F(SniTrayTest, MenuPoppedByTheControllerBecomesTheHostMenu) {
 
 TEST_F(SniTrayTest, ContextMenuPopsUpTheProgramsOwnMenu) {
     watcher.Start();
-    ASSERT_TRUE(Install(kIconSignedOut));
+    ASSERT_TRUE(Install(CSystemTray::kIconSignedOut));
     controller.menu = {{32780, "Sign In"}, {32791, "Settings"}, {0, ""}, {32783, "Quit"}};
-    controller.popupOnRightClick = tray.get();
+    controller.popupTray = tray.get();
 
     g_variant_unref(Call(SniTray::kItemPath, "org.kde.StatusNotifierItem", "ContextMenu",
                          g_variant_new("(ii)", 400, 300)));
@@ -552,8 +556,8 @@ TEST_F(SniTrayTest, ContextMenuPopsUpTheProgramsOwnMenu) {
 
 TEST_F(SniTrayTest, WatcherRestartGetsTheItemBackWithItsImage) {
     watcher.Start();
-    ASSERT_TRUE(Install(kIconSignedIn));
-    ASSERT_TRUE(icon->ChangeIcon(kIconNewMessage));
+    ASSERT_TRUE(Install(CSystemTray::kIconSignedIn));
+    ASSERT_TRUE(icon->ChangeIcon(CSystemTray::kIconNewMessage));
     ASSERT_TRUE(icon->RevealIcon());
     SpinIdle();
 
@@ -568,7 +572,7 @@ TEST_F(SniTrayTest, WatcherRestartGetsTheItemBackWithItsImage) {
 }
 
 TEST_F(SniTrayTest, IconInstalledWithoutWatcherAppearsWhenOneStarts) {
-    EXPECT_FALSE(Install(kIconSignedOut));
+    EXPECT_FALSE(Install(CSystemTray::kIconSignedOut));
     EXPECT_TRUE(icon->IsAddPending());
     SpinIdle();
 
@@ -585,7 +589,7 @@ TEST_F(SniTrayTest, XEmbedTrayStandsInUntilAWatcherStarts) {
     ASSERT_STREQ(G_OBJECT_TYPE_NAME(display), "GdkX11Display");
     {
         SniTray probe({}, true);
-        EXPECT_FALSE(probe.Add({kIconSignedOut, "Murmel Alarm", false}));
+        EXPECT_FALSE(probe.Add({CSystemTray::kIconSignedOut, "Murmel Alarm", false}));
     }
 
     // Play an XEmbed tray: own its selection.
@@ -594,8 +598,8 @@ TEST_F(SniTrayTest, XEmbedTrayStandsInUntilAWatcherStarts) {
     ASSERT_TRUE(gtk_selection_owner_set(manager, gdk_atom_intern("_NET_SYSTEM_TRAY_S0", FALSE),
                                         GDK_CURRENT_TIME));
 
-    EXPECT_TRUE(Install(kIconSignedIn, true));
-    EXPECT_TRUE(icon->ChangeIcon(kIconNewMessage));
+    EXPECT_TRUE(Install(CSystemTray::kIconSignedIn, true));
+    EXPECT_TRUE(icon->ChangeIcon(CSystemTray::kIconNewMessage));
     SpinIdle();
 
     watcher.Start();
@@ -612,7 +616,8 @@ TEST(TrayImagesTest, RendersTheThreeImages) {
     GdkPixbuf* sheet = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, size * 3 + 32, size + 16);
     gdk_pixbuf_fill(sheet, 0xf2f2f2ff);
     int x = 8;
-    for (int id : {kIconSignedIn, kIconSignedOut, kIconNewMessage}) {
+    for (int id :
+         {CSystemTray::kIconSignedIn, CSystemTray::kIconSignedOut, CSystemTray::kIconNewMessage}) {
         GdkPixbuf* image = images.Render(id, size);
         ASSERT_NE(image, nullptr) << id;
         EXPECT_EQ(gdk_pixbuf_get_width(image), size);

@@ -171,7 +171,7 @@ void DbusMenu::OnMethodCall(GDBusConnection*, const char*, const char*, const ch
     if (name == "GetLayout") {
         gint32 parent = 0;
         g_variant_get_child(params, 0, "i", &parent);
-        if (!self->m_filled && self->m_handlers.firstLayout) self->m_handlers.firstLayout();
+        if (!self->m_filled && self->m_handlers.aboutToShow) self->m_handlers.aboutToShow();
         if (parent != 0 && !self->Find(parent)) {
             g_dbus_method_invocation_return_dbus_error(
                 invocation, "com.canonical.dbusmenu.Error.UnknownId", "no such item");

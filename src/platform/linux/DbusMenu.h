@@ -14,10 +14,9 @@ public:
     static constexpr const char* kPath = "/MenuBar";
 
     struct Handlers {
-        // The host is about to open the menu: set the items for now.
+        // The host is about to open the menu, or asks for one that was never
+        // set: set the items for now.
         std::function<void()> aboutToShow;
-        // The host asks for a menu that was never set.
-        std::function<void()> firstLayout;
         std::function<void(unsigned commandId)> clicked;
     };
 

@@ -89,12 +89,12 @@ SniTray::SniTray(std::string imageDir, bool legacyFallback)
         m_connection, kItemPath, node->interfaces[0], &vtable, this, nullptr, nullptr);
     g_dbus_node_info_unref(node);
 
-    m_menu = std::make_unique<DbusMenu>(
-        m_connection,
-        DbusMenu::Handlers{[this] { HostMenuAboutToShow(); }, [this] { FillHostMenu(); },
-                           [this](unsigned id) {
-                               if (m_events) m_events->OnMenuCommand(id);
-                           }});
+    m_menu = std::make_unique<DbusMenu>(m_connection,
+                                        DbusMenu::Handlers{[this] { HostMenuAboutToShow(); },
+                                                           [this](unsigned id) {
+                                                               if (m_events)
+                                                                   m_events->OnMenuCommand(id);
+                                                           }});
     m_watch =
         g_bus_watch_name_on_connection(m_connection, kWatcherName, G_BUS_NAME_WATCHER_FLAGS_NONE,
                                        OnWatcherAppeared, OnWatcherVanished, this, nullptr);
@@ -225,17 +225,12 @@ void SniTray::Click(TrayClick click, Point at) {
 
 void SniTray::HostMenuAboutToShow() {
     // The host draws the menu: this is the right-button release, and the
-    // menu is built for the state the click leaves.
-    m_hostMenuOpening = true;
-    Click(TrayClick::RightUp, {});
-    m_hostMenuOpening = false;
+    // menu is built for the state of the moment.
     if (!m_events) return;
+    m_hostMenuOpening = true;
     std::vector<TrayMenuItem> items = m_events->OnMenuRequest();
+    m_hostMenuOpening = false;
     if (!items.empty()) m_menu->SetItems(items);
-}
-
-void SniTray::FillHostMenu() {
-    if (m_events) m_menu->SetItems(m_events->OnMenuRequest());
 }
 
 GVariant* SniTray::Pixmaps(int iconId) {

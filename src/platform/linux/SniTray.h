@@ -55,7 +55,6 @@ private:
     void Emit(const char* signal, GVariant* args = nullptr);
     void ApplyChanges(const TrayIconData& before);
     void HostMenuAboutToShow();
-    void FillHostMenu();
     void Click(TrayClick click, Point at);
     GVariant* Pixmaps(int iconId);
 
