@@ -28,7 +28,7 @@ constexpr Field kTextFields[] = {
 };
 }  // namespace
 
-CMainDlg::CMainDlg(Ports& ports) : m_ports(ports) {
+CMainDlg::CMainDlg(Ports& ports) : m_tray(ports.tray), m_ports(ports) {
     UseNetwork();
 }
 

@@ -15,6 +15,7 @@
 #include "net/VersionCheck.h"
 #include "notify/CNotiHtmlDlg.h"
 #include "notify/CPopupDlg.h"
+#include "notify/CSystemTray.h"
 #include "platform/Ports.h"
 #include "settings/CSettingFrm.h"
 #include "signin/CLoginDlg.h"

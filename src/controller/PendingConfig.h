@@ -60,20 +60,3 @@ inline bool WriteSetting(const std::string&, const std::string&, const std::stri
     return true;
 }
 
-class ITrayEvents;
-class CSystemTray {
-public:
-    bool Install(ITrayEvents*, const std::string& tip, int icon) {
-        tooltip = tip;
-        iconId = icon;
-        return true;
-    }
-    bool RemoveFromTray() { return true; }
-    bool RevealIcon() { return true; }
-    bool ChangeIcon(int icon) {
-        iconId = icon;
-        return true;
-    }
-    std::string tooltip;
-    int iconId = 0;
-};

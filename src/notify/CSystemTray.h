@@ -9,11 +9,6 @@
 
 #include "platform/Tray.h"
 
-// The images of the icon.
-constexpr int kIconSignedIn = 128;
-constexpr int kIconNewMessage = 265;
-constexpr int kIconSignedOut = 266;
-
 class CSystemTray : private ITrayEvents {
 public:
     // canHide: the tray host knows a hidden icon state, so revealing an icon
@@ -41,6 +36,11 @@ public:
     bool IsRemoved() const { return m_removed; }
     bool IsAddPending() const { return m_addPending; }
     const TrayIconData& IconData() const { return m_iconData; }
+
+    // The images of the icon.
+    static constexpr int kIconSignedIn = 128;
+    static constexpr int kIconNewMessage = 265;
+    static constexpr int kIconSignedOut = 266;
 
     static constexpr std::size_t kMaxTipChars = 127;
     static constexpr unsigned kSettingWorkArea = 47;

@@ -44,9 +44,9 @@ TEST(TruncateUtf8, CutsAtCharactersNotBytes) {
 }
 
 TEST_F(SystemTrayTest, InstallShowsTheIconWithItsTooltip) {
-    EXPECT_TRUE(tray.Install(&parent, "Murmel Alarm", kIconSignedOut));
+    EXPECT_TRUE(tray.Install(&parent, "Murmel Alarm", CSystemTray::kIconSignedOut));
     EXPECT_TRUE(host.shown);
-    EXPECT_EQ(host.current.iconId, kIconSignedOut);
+    EXPECT_EQ(host.current.iconId, CSystemTray::kIconSignedOut);
     EXPECT_EQ(host.current.tooltip, "Murmel Alarm");
     EXPECT_FALSE(host.current.hidden);
     EXPECT_FALSE(tray.IsHidden());
@@ -57,12 +57,12 @@ TEST_F(SystemTrayTest, InstallShowsTheIconWithItsTooltip) {
 TEST_F(SystemTrayTest, LongTooltipIsCutTo127Characters) {
     std::string tip = "Murmel ";
     for (int i = 0; i < 150; ++i) tip += "\xC3\xBC";  // two bytes each
-    ASSERT_TRUE(tray.Install(&parent, tip, kIconSignedIn));
+    ASSERT_TRUE(tray.Install(&parent, tip, CSystemTray::kIconSignedIn));
     EXPECT_EQ(host.current.tooltip, tip.substr(0, 7 + 120 * 2));
 }
 
 TEST_F(SystemTrayTest, EverythingWaitsForTheFirstInstall) {
-    EXPECT_FALSE(tray.ChangeIcon(kIconNewMessage));
+    EXPECT_FALSE(tray.ChangeIcon(CSystemTray::kIconNewMessage));
     EXPECT_TRUE(tray.RemoveFromTray());
     EXPECT_FALSE(tray.AddToTray());
     EXPECT_EQ(tray.OnTaskbarCreated(), 0);
@@ -72,34 +72,34 @@ TEST_F(SystemTrayTest, EverythingWaitsForTheFirstInstall) {
 }
 
 TEST_F(SystemTrayTest, NewMessageImageLastsUntilTheNextRefresh) {
-    ASSERT_TRUE(Refresh(kIconSignedIn));
-    EXPECT_TRUE(tray.ChangeIcon(kIconNewMessage));
+    ASSERT_TRUE(Refresh(CSystemTray::kIconSignedIn));
+    EXPECT_TRUE(tray.ChangeIcon(CSystemTray::kIconNewMessage));
     EXPECT_TRUE(tray.RevealIcon());
-    EXPECT_EQ(host.current.iconId, kIconNewMessage);
+    EXPECT_EQ(host.current.iconId, CSystemTray::kIconNewMessage);
     EXPECT_EQ(host.Count(Op::Modify), 1);
 
-    ASSERT_TRUE(Refresh(kIconSignedIn));
+    ASSERT_TRUE(Refresh(CSystemTray::kIconSignedIn));
     EXPECT_TRUE(host.shown);
-    EXPECT_EQ(host.current.iconId, kIconSignedIn);
+    EXPECT_EQ(host.current.iconId, CSystemTray::kIconSignedIn);
     EXPECT_EQ(host.Count(Op::Delete), 1);
 }
 
 TEST_F(SystemTrayTest, ImageChangedWhileUnregisteredIsUsedByTheNextAdd) {
-    ASSERT_TRUE(tray.Install(&parent, "Murmel Alarm", kIconSignedIn));
+    ASSERT_TRUE(tray.Install(&parent, "Murmel Alarm", CSystemTray::kIconSignedIn));
     ASSERT_TRUE(tray.RemoveFromTray());
     EXPECT_TRUE(tray.IsHidden());
     const std::size_t before = host.calls.size();
-    EXPECT_TRUE(tray.ChangeIcon(kIconNewMessage));
+    EXPECT_TRUE(tray.ChangeIcon(CSystemTray::kIconNewMessage));
     EXPECT_EQ(host.calls.size(), before);  // the host is not told
 
     EXPECT_TRUE(tray.RevealIcon());
     EXPECT_TRUE(host.shown);
-    EXPECT_EQ(host.current.iconId, kIconNewMessage);
+    EXPECT_EQ(host.current.iconId, CSystemTray::kIconNewMessage);
 }
 
 TEST_F(SystemTrayTest, FailedAddIsPendingAndTheNextRefreshRetries) {
     host.FailAdds();
-    EXPECT_FALSE(tray.Install(&parent, "Murmel Alarm", kIconSignedOut));
+    EXPECT_FALSE(tray.Install(&parent, "Murmel Alarm", CSystemTray::kIconSignedOut));
     EXPECT_TRUE(tray.IsHidden());
     EXPECT_TRUE(tray.IsRemoved());
     EXPECT_TRUE(tray.IsAddPending());
@@ -110,13 +110,13 @@ TEST_F(SystemTrayTest, FailedAddIsPendingAndTheNextRefreshRetries) {
     EXPECT_FALSE(tray.IsAddPending());
     EXPECT_EQ(host.Count(Op::Delete), 0);
 
-    EXPECT_TRUE(Refresh(kIconSignedOut));
+    EXPECT_TRUE(Refresh(CSystemTray::kIconSignedOut));
     EXPECT_TRUE(host.shown);
 }
 
 TEST_F(SystemTrayTest, RevealRetriesAFailedAdd) {
     host.FailAdds(2);
-    EXPECT_FALSE(tray.Install(&parent, "Murmel Alarm", kIconSignedIn));
+    EXPECT_FALSE(tray.Install(&parent, "Murmel Alarm", CSystemTray::kIconSignedIn));
     EXPECT_FALSE(tray.RevealIcon());
     EXPECT_TRUE(tray.IsAddPending());
     EXPECT_TRUE(tray.RevealIcon());
@@ -125,12 +125,12 @@ TEST_F(SystemTrayTest, RevealRetriesAFailedAdd) {
 }
 
 TEST_F(SystemTrayTest, HostRestartGetsTheIconBackWithTheImageItHad) {
-    ASSERT_TRUE(Refresh(kIconSignedIn));
-    ASSERT_TRUE(tray.ChangeIcon(kIconNewMessage));
+    ASSERT_TRUE(Refresh(CSystemTray::kIconSignedIn));
+    ASSERT_TRUE(tray.ChangeIcon(CSystemTray::kIconNewMessage));
     host.Stop();
     host.Restart();
     EXPECT_TRUE(host.shown);
-    EXPECT_EQ(host.current.iconId, kIconNewMessage);
+    EXPECT_EQ(host.current.iconId, CSystemTray::kIconNewMessage);
     EXPECT_EQ(host.current.tooltip, "Murmel Alarm");
     EXPECT_FALSE(tray.IsAddPending());
     EXPECT_EQ(parent.restarts, 1);  // the controller hears of it too
@@ -138,17 +138,17 @@ TEST_F(SystemTrayTest, HostRestartGetsTheIconBackWithTheImageItHad) {
 
 TEST_F(SystemTrayTest, IconInstalledBeforeAnyHostAppearsWithTheHost) {
     host.Stop();
-    EXPECT_FALSE(Refresh(kIconSignedOut));
+    EXPECT_FALSE(Refresh(CSystemTray::kIconSignedOut));
     EXPECT_TRUE(tray.IsAddPending());
     host.Restart();
     EXPECT_TRUE(host.shown);
-    EXPECT_EQ(host.current.iconId, kIconSignedOut);
+    EXPECT_EQ(host.current.iconId, CSystemTray::kIconSignedOut);
     EXPECT_FALSE(tray.IsHidden());
     EXPECT_FALSE(tray.IsAddPending());
 }
 
 TEST_F(SystemTrayTest, RemovedIconStaysRemovedWhenTheHostRestarts) {
-    ASSERT_TRUE(Refresh(kIconSignedIn));
+    ASSERT_TRUE(Refresh(CSystemTray::kIconSignedIn));
     ASSERT_TRUE(tray.RemoveFromTray());
     host.Restart();
     EXPECT_FALSE(host.shown);
@@ -156,7 +156,7 @@ TEST_F(SystemTrayTest, RemovedIconStaysRemovedWhenTheHostRestarts) {
 }
 
 TEST_F(SystemTrayTest, FailedReAddAfterRestartIsNotReportedAsShown) {
-    ASSERT_TRUE(Refresh(kIconSignedIn));
+    ASSERT_TRUE(Refresh(CSystemTray::kIconSignedIn));
     host.FailAdds();
     host.Restart();
     EXPECT_FALSE(host.shown);
@@ -164,20 +164,20 @@ TEST_F(SystemTrayTest, FailedReAddAfterRestartIsNotReportedAsShown) {
     EXPECT_TRUE(tray.IsRemoved());
 
     // The new-message path reveals the icon: it must really add it again.
-    EXPECT_TRUE(tray.ChangeIcon(kIconNewMessage));
+    EXPECT_TRUE(tray.ChangeIcon(CSystemTray::kIconNewMessage));
     EXPECT_TRUE(tray.RevealIcon());
     EXPECT_TRUE(host.shown);
-    EXPECT_EQ(host.current.iconId, kIconNewMessage);
+    EXPECT_EQ(host.current.iconId, CSystemTray::kIconNewMessage);
 }
 
 TEST_F(SystemTrayTest, WorkAreaChangeKeepsAShownIconUsable) {
-    ASSERT_TRUE(Refresh(kIconSignedIn));
+    ASSERT_TRUE(Refresh(CSystemTray::kIconSignedIn));
     tray.OnSettingChange(CSystemTray::kSettingWorkArea);
     EXPECT_TRUE(host.shown);
     EXPECT_FALSE(tray.IsHidden());
     EXPECT_FALSE(tray.IsAddPending());
-    EXPECT_TRUE(tray.ChangeIcon(kIconNewMessage));
-    EXPECT_EQ(host.current.iconId, kIconNewMessage);
+    EXPECT_TRUE(tray.ChangeIcon(CSystemTray::kIconNewMessage));
+    EXPECT_EQ(host.current.iconId, CSystemTray::kIconNewMessage);
 
     // Other settings do not touch the icon.
     const std::size_t before = host.calls.size();
@@ -189,14 +189,14 @@ TEST_F(SystemTrayTest, WithoutHiddenStateRevealAddsAgain) {
     FakeTray plainHost;
     CSystemTray plain(plainHost, false);
     plainHost.FailAdds();
-    EXPECT_FALSE(plain.Install(nullptr, "Murmel Alarm", kIconSignedOut));
+    EXPECT_FALSE(plain.Install(nullptr, "Murmel Alarm", CSystemTray::kIconSignedOut));
     EXPECT_TRUE(plain.RevealIcon());
     EXPECT_TRUE(plainHost.shown);
     EXPECT_EQ(plainHost.Count(Op::Modify), 0);
 }
 
 TEST_F(SystemTrayTest, ClicksAndMenuGoToTheInstaller) {
-    ASSERT_TRUE(tray.Install(&parent, "Murmel Alarm", kIconSignedOut));
+    ASSERT_TRUE(tray.Install(&parent, "Murmel Alarm", CSystemTray::kIconSignedOut));
     host.Click(TrayClick::LeftUp);
     host.Click(TrayClick::RightUp);
     host.ChooseCommand(32783);
@@ -211,7 +211,7 @@ TEST(SystemTrayLifetime, DestructionRemovesARegisteredIconOnly) {
     FakeTray host;
     {
         CSystemTray tray(host);
-        ASSERT_TRUE(tray.Install(nullptr, "Murmel Alarm", kIconSignedOut));
+        ASSERT_TRUE(tray.Install(nullptr, "Murmel Alarm", CSystemTray::kIconSignedOut));
     }
     EXPECT_FALSE(host.shown);
     EXPECT_EQ(host.events(), nullptr);
@@ -221,7 +221,7 @@ TEST(SystemTrayLifetime, DestructionRemovesARegisteredIconOnly) {
     {
         CSystemTray tray(other);
         other.FailAdds();
-        tray.Install(nullptr, "Murmel Alarm", kIconSignedOut);
+        tray.Install(nullptr, "Murmel Alarm", CSystemTray::kIconSignedOut);
     }
     EXPECT_EQ(other.Count(Op::Delete), 0);
 }

@@ -22,9 +22,9 @@ bool WriteFile(const std::string& path, GBytes* bytes) {
 
 const char* TrayImages::IconName(int iconId) {
     switch (iconId) {
-        case kIconSignedIn:
+        case CSystemTray::kIconSignedIn:
             return "murmel-alarm-signed-in";
-        case kIconNewMessage:
+        case CSystemTray::kIconNewMessage:
             return "murmel-alarm-new-message";
         default:
             return "murmel-alarm-signed-out";
@@ -44,7 +44,8 @@ TrayImages::TrayImages(std::string dir) {
         "[Icon Theme]\nName=Hicolor\nDirectories=scalable/apps\n\n"
         "[scalable/apps]\nSize=64\nMinSize=8\nMaxSize=512\nType=Scalable\n";
     if (!g_file_set_contents((dir + "/hicolor/index.theme").c_str(), theme, -1, nullptr)) return;
-    for (int id : {kIconSignedIn, kIconNewMessage, kIconSignedOut}) {
+    for (int id :
+         {CSystemTray::kIconSignedIn, CSystemTray::kIconNewMessage, CSystemTray::kIconSignedOut}) {
         const char* name = IconName(id);
         GBytes* svg = g_resources_lookup_data(ResourcePath(name).c_str(),
                                               G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
