@@ -59,4 +59,3 @@ inline std::vector<TrayMenuItem> LoadMenu(int id) {
 inline bool WriteSetting(const std::string&, const std::string&, const std::string&) {
     return true;
 }
-
