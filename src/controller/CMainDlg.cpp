@@ -1,6 +1,8 @@
 #include "controller/CMainDlg.h"
 
-#include "controller/PendingConfig.h"
+#include "config/AppSettings.h"
+#include "config/LoadText.h"
+#include "config/Settings.h"
 #include "controller/SessionState.h"
 #include "platform/Messages.h"
 
@@ -28,7 +30,7 @@ constexpr Field kTextFields[] = {
 };
 }  // namespace
 
-CMainDlg::CMainDlg(Ports& ports) : m_ports(ports) {
+CMainDlg::CMainDlg(Ports& ports) : m_tray(ports.tray), m_ports(ports) {
     UseNetwork();
 }
 

@@ -10,11 +10,14 @@
 #include <optional>
 #include <vector>
 
-#include "controller/PendingConfig.h"
+#include "config/AppSettings.h"
+#include "config/LoadText.h"
+#include "config/Settings.h"
 #include "desktop/CWebPage.h"
 #include "net/VersionCheck.h"
 #include "notify/CNotiHtmlDlg.h"
 #include "notify/CPopupDlg.h"
+#include "notify/CSystemTray.h"
 #include "platform/Ports.h"
 #include "settings/CSettingFrm.h"
 #include "signin/CLoginDlg.h"

@@ -1,6 +1,8 @@
 #include "notify/CNotiHtmlDlg.h"
 
-#include "controller/PendingConfig.h"
+#include "config/AppSettings.h"
+#include "config/LoadText.h"
+#include "config/Settings.h"
 
 CNotiHtmlDlg::~CNotiHtmlDlg() {
     Destroy();

@@ -1,6 +1,8 @@
 #include "notify/CPopupDlg.h"
 
-#include "controller/PendingConfig.h"
+#include "config/AppSettings.h"
+#include "config/LoadText.h"
+#include "config/Settings.h"
 #include "platform/Messages.h"
 
 CPopupDlg::~CPopupDlg() {

@@ -23,8 +23,11 @@ struct TrayMenuItem {
 class ITrayEvents {
 public:
     virtual ~ITrayEvents() = default;
+    // A button was released on the icon.
     virtual void OnTrayClick(TrayClick click, Point at) {}
-    // The menu is about to be shown by the host: return its items now.
+    // A host that draws the menu itself is about to show it (it comes instead
+    // of a RightUp), or asks for it the first time: return its items now.
+    // Empty keeps the items of the last PopupMenu.
     virtual std::vector<TrayMenuItem> OnMenuRequest() { return {}; }
     virtual void OnMenuCommand(unsigned commandId) {}
     // A tray host appeared again (the shell restarted).
@@ -35,6 +38,8 @@ class ITray {
 public:
     virtual ~ITray() = default;
     virtual void SetEvents(ITrayEvents* events) = 0;
+    // Add fails also while the icon is added; Modify and Delete fail while
+    // it is not. A host that went away lost the icon: it is no longer added.
     virtual bool Add(const TrayIconData& icon) = 0;
     virtual bool Modify(const TrayIconData& icon) = 0;
     virtual bool Delete() = 0;

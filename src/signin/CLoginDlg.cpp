@@ -1,7 +1,9 @@
 #include "signin/CLoginDlg.h"
 
 #include "controller/CMainDlg.h"
-#include "controller/PendingConfig.h"
+#include "config/AppSettings.h"
+#include "config/LoadText.h"
+#include "config/Settings.h"
 #include "controller/SessionState.h"
 #include "platform/Messages.h"
 

@@ -1,6 +1,8 @@
 #include "signin/LoginErrorDlg.h"
 
-#include "controller/PendingConfig.h"
+#include "config/AppSettings.h"
+#include "config/LoadText.h"
+#include "config/Settings.h"
 #include "net/UrlEncode.h"
 #include "platform/Messages.h"
 

@@ -5,7 +5,9 @@
 #include <thread>
 
 #include "controller/CMainDlg.h"
-#include "controller/PendingConfig.h"
+#include "config/AppSettings.h"
+#include "config/LoadText.h"
+#include "config/Settings.h"
 #include "controller/SessionState.h"
 #include "platform/Messages.h"
 
