@@ -1,4 +1,68 @@
-// Process entry: the start-up sequence lives in CMainApp.
+// Process entry: builds the Linux desktop's adapters and runs the program.
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/CMainApp.h"
+#include "platform/linux/CanberraSound.h"
+#include "platform/linux/EnvDisplayLanguage.h"
+#include "platform/linux/GdkDesktop.h"
+#include "platform/linux/GioNetworkStatus.h"
+#include "platform/linux/GioShell.h"
+#include "platform/linux/GlibEventLoop.h"
+#include "platform/linux/GtkMessageBox.h"
+#include "platform/linux/GtkTextDialog.h"
+#include "platform/linux/IniProfileFile.h"
+#include "platform/linux/KeyFileStore.h"
+#include "platform/linux/LocalClock.h"
+#include "platform/linux/ProcModulePath.h"
+#include "platform/linux/SniTray.h"
+#include "platform/linux/UnixSingleInstance.h"
+#include "platform/linux/WebKitBrowserSession.h"
+#include "platform/linux/WebKitHtmlWindowFactory.h"
+
+namespace {
+// Every adapter of the program, made once this process is the one instance.
+struct LinuxDesktop {
+    explicit LinuxDesktop(GlibEventLoop& loop) : loop(loop) {}
+    GlibEventLoop& loop;
+    WebKitHtmlWindowFactory htmlWindows{std::string(g_get_user_data_dir()) + "/murmel-alarm"};
+    GtkTextDialogFactory dialogs;
+    GtkMessageBox messageBox;
+    SniTray tray;
+    KeyFileStore store;
+    IniProfileFile profile;
+    ProcModulePath module;
+    std::unique_ptr<ISound> sound = MakeSound();
+    GioShell shell;
+    GioNetworkStatus network;
+    WebKitBrowserSession browser{htmlWindows.Context()};
+    LocalClock clock;
+    EnvDisplayLanguage language;
+    GdkDesktop desktop;
+    Ports ports{loop,   htmlWindows, dialogs, messageBox, tray,  store,    profile, module,
+                *sound, shell,       network, browser,    clock, language, desktop};
+};
+}  // namespace
+
 int main(int argc, char** argv) {
-    return 0;
+    // Toasts sit at absolute positions, stay on top and have shaped
+    // corners: only X11 lets a client do that, so Wayland sessions run us
+    // through XWayland.
+    gdk_set_allowed_backends("x11");
+    if (!gtk_init_check(&argc, &argv)) {
+        std::fprintf(stderr, "Murmel Alarm needs an X11 display (DISPLAY is not usable).\n");
+        return 1;
+    }
+    GlibEventLoop loop;
+    UnixSingleInstance instance;
+    std::unique_ptr<LinuxDesktop> desktop;
+    CMainApp app(instance, [&]() -> Ports& {
+        desktop = std::make_unique<LinuxDesktop>(loop);
+        return desktop->ports;
+    });
+    const int code = app.Run();
+    desktop.reset();
+    return code;
 }

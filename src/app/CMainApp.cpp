@@ -5,8 +5,8 @@
 #include "controller/CMainDlg.h"
 #include "platform/Messages.h"
 
-CMainApp::CMainApp(Ports& ports, ISingleInstance& instance)
-    : m_ports(ports), m_instance(instance) {}
+CMainApp::CMainApp(ISingleInstance& instance, std::function<Ports&()> openDesktop)
+    : m_instance(instance), m_openDesktop(std::move(openDesktop)) {}
 
 int CMainApp::Run() {
     if (InitInstance()) return 0;
@@ -18,12 +18,13 @@ bool CMainApp::InitInstance() {
     // no window, no tray icon and no settings access behind.
     if (!m_instance.AcquireOrActivate()) return true;
 
-    UseSettingsStore(&m_ports.store, &m_ports.profile);
-    LoadSettings(m_ports.store, m_ports.profile, m_ports.module, AppSettings);
-    SetDisplayLanguage(&m_ports.language);
+    Ports& ports = m_openDesktop();
+    UseSettingsStore(&ports.store, &ports.profile);
+    LoadSettings(ports.store, ports.profile, ports.module, AppSettings);
+    SetDisplayLanguage(&ports.language);
 
-    CMainDlg dlg(m_ports);
-    m_instance.OnActivation([&] { m_ports.loop.Post(dlg.Handle(), UWM_ACTIVATE); });
+    CMainDlg dlg(ports);
+    m_instance.OnActivation([&] { ports.loop.Post(dlg.Handle(), UWM_ACTIVATE); });
     dlg.DoModal();
     m_instance.OnActivation(nullptr);
     return false;

@@ -1,12 +1,16 @@
 #pragma once
 // The process: one instance per user, then the controller for the whole
 // life of the program.
+#include <functional>
+
 #include "platform/Ports.h"
 #include "platform/SingleInstance.h"
 
 class CMainApp {
 public:
-    CMainApp(Ports& ports, ISingleInstance& instance);
+    // `openDesktop` makes the ports; it is called only once this process is
+    // the one instance, so a second start builds nothing and touches nothing.
+    CMainApp(ISingleInstance& instance, std::function<Ports&()> openDesktop);
     // Runs the program; the process exit code.
     int Run();
 
@@ -15,6 +19,6 @@ private:
     bool InitInstance();
     int ExitInstance();
 
-    Ports& m_ports;
     ISingleInstance& m_instance;
+    std::function<Ports&()> m_openDesktop;
 };

@@ -2,10 +2,10 @@
 // ScriptToApp events and the program's AppToScript calls.
 #include <charconv>
 
-#include "controller/CMainDlg.h"
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
+#include "controller/CMainDlg.h"
 #include "controller/SessionState.h"
 #include "platform/Messages.h"
 

@@ -1,9 +1,9 @@
 // The controller's timers: the keep-alive request to the web-client site
 // and the watchdog of a submitted sign-in.
-#include "controller/CMainDlg.h"
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
+#include "controller/CMainDlg.h"
 #include "controller/SessionState.h"
 #include "platform/Messages.h"
 

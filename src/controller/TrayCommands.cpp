@@ -1,9 +1,9 @@
 // What the session state selects: the tray image, the tray menu, the window
 // that comes forward; and the controller's own window messages.
-#include "controller/CMainDlg.h"
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
+#include "controller/CMainDlg.h"
 #include "controller/SessionState.h"
 #include "platform/Messages.h"
 

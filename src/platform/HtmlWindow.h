@@ -114,6 +114,9 @@ public:
 class IHtmlWindowFactory {
 public:
     virtual ~IHtmlWindowFactory() = default;
+    // Pages of this origin ("https://host:port"), besides the program's own
+    // pages, may call window.external.
+    virtual void SetTrustedOrigin(const std::string& origin) {}
     virtual std::unique_ptr<IHtmlWindow> Create(const HtmlWindowSpec& spec,
                                                 IHtmlWindowEvents* events) = 0;
 };

@@ -42,15 +42,19 @@ class Desktop:
             XDG_RUNTIME_DIR=os.path.join(self.root, "runtime"),
             GDK_BACKEND="x11",
             NO_AT_BRIDGE="1",
-            LANG="en_US.UTF-8",
-            LANGUAGE="",
+            LANG="C.UTF-8",
+            LANGUAGE="en_US",
         )
         self.procs = []
         self.programs = []
-        self._start_x()
-        self._start_bus()
-        self._start_window_manager()
-        self._add_panel()
+        try:
+            self._start_x()
+            self._start_bus()
+            self._start_window_manager()
+            self._add_panel()
+        except BaseException:
+            self.close()
+            raise
 
     # -- the pieces of the desktop -------------------------------------
     def _start_x(self):
@@ -73,7 +77,7 @@ class Desktop:
     def _start_bus(self):
         bus = subprocess.Popen(
             ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-            stdout=subprocess.PIPE, env=self.env)
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=self.env)
         self.procs.append(bus)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
 
@@ -100,6 +104,9 @@ class Desktop:
         self.x.sync()
         self.panel = panel
         wait_for(lambda: self.work_area() == WORK_AREA, what="work area")
+        # The window manager places a dock where it likes; put it back.
+        panel.configure(x=0, y=SCREEN_H - PANEL_H)
+        self.x.sync()
 
     # -- looking at the screen -----------------------------------------
     def work_area(self):
@@ -162,6 +169,15 @@ class Desktop:
             self.x.intern_atom("_NET_ACTIVE_WINDOW"), X.AnyPropertyType)
         return prop.value[0] if prop and len(prop.value) else 0
 
+    def wait_rendered(self, window_id, timeout=20.0):
+        """Waits until the window shows more than a plain background."""
+        def colours():
+            out = subprocess.run(["import", "-window", str(window_id), "-format", "%k", "info:"],
+                                 env=self.env, capture_output=True, text=True)
+            return out.returncode == 0 and out.stdout.strip().isdigit() and \
+                int(out.stdout.strip()) > 8
+        wait_for(colours, timeout, interval=0.2, what="window content")
+
     def screenshot(self, path):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         subprocess.run(["import", "-window", "root", path], env=self.env, check=True,
@@ -187,9 +203,9 @@ class Desktop:
     def start(self, program, extra_env=None, cwd=None):
         env = dict(self.env)
         env.update(extra_env or {})
-        log = open(os.path.join(self.root, f"program-{len(self.programs)}.log"), "wb")
-        proc = subprocess.Popen([program], env=env, cwd=cwd or os.path.dirname(program),
-                                stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+        with open(os.path.join(self.root, f"program-{len(self.programs)}.log"), "wb") as log:
+            proc = subprocess.Popen([program], env=env, cwd=cwd or os.path.dirname(program),
+                                    stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
         self.programs.append(proc)
         return proc
 
@@ -203,7 +219,8 @@ class Desktop:
                 except Exception:
                     proc.kill()
         try:
-            self.x.close()
+            if hasattr(self, "x"):
+                self.x.close()
         except Exception:
             pass
         shutil.rmtree(self.root, ignore_errors=True)

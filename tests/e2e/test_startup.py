@@ -18,6 +18,7 @@ class FirstStart(ProgramTest):
         left, top, width, height = WORK_AREA
         self.assertLessEqual(abs(login["x"] - (left + (width - 281) // 2)), 2)
         self.assertLessEqual(abs(login["y"] - (top + (height - 387) // 2)), 2)
+        self.desktop.wait_rendered(login["id"])
         self.save_screenshot("login-window")
 
     def test_keys_that_would_reload_or_close_the_page_do_nothing(self):

@@ -7,8 +7,16 @@ namespace {
 // "res:/IMG/#261" needs only the number. Add new resources here.
 const std::map<int, const char*>& Table() {
     static const std::map<int, const char*> table = {
-        {103, "html/toast.html"}, {104, "html/empty.html"}, {151, "html/settings.html"},
-        {156, "css/murmel.css"},  {172, "html/login.html"},
+        {103, "html/toast.html"},
+        {104, "html/empty.html"},
+        {151, "html/settings.html"},
+        {156, "css/murmel.css"},
+        {172, "html/login.html"},
+        // The login page's logo, lettering and window buttons.
+        {261, "img/logo.svg"},
+        {262, "img/logotext.svg"},
+        {263, "img/minimize.svg"},
+        {264, "img/close.svg"},
     };
     return table;
 }

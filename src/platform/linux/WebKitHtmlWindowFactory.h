@@ -16,7 +16,7 @@ public:
 
     // Pages of this origin ("https://host:port") may call window.external,
     // besides the program's own pages. Applies to windows made before too.
-    void SetTrustedOrigin(const std::string& origin);
+    void SetTrustedOrigin(const std::string& origin) override;
 
     WebContext& Context() { return m_context; }
 
