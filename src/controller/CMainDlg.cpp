@@ -59,6 +59,7 @@ bool CMainDlg::Create() {
     m_window->BindData("input_email", DataKind::InputValue);
     m_window->BindData("input_password", DataKind::InputValue);
     m_window->BindData("checkbox_email", DataKind::Checkbox);
+    m_window->SetDragHandles({"head_title", "logo", "logoimg"});
     return OnInitDialog();
 }
 
@@ -88,6 +89,7 @@ bool CMainDlg::OnInitDialog() {
     g_pMainDlg = this;
     m_logoutNotice.Create(m_ports.dialogs, m_ports.loop, m_hWnd);
     m_accountDlg.Create(m_ports.dialogs, m_ports.loop, m_ports.shell, m_hWnd);
+    RefreshTrayIcon();
 
     ShapeWindow();
     m_window->Center();
@@ -116,6 +118,9 @@ void CMainDlg::LoadPageTexts() {
     m_strAlarm = LoadText(184);
     m_strEmailHint = LoadText(197);
     m_strPasswordHint = LoadText(198);
+    // The page asks whether a field shows a hint while it runs; it is told
+    // the hints so it can answer at once.
+    if (m_window) m_window->SetFocusHints(m_strEmailHint, m_strPasswordHint);
 }
 
 void CMainDlg::WritePageData() {

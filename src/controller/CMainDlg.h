@@ -69,6 +69,11 @@ public:
     // Every completed document of the web-client window, frames included.
     void OnWebClientDocumentComplete(const std::string& url);
 
+    // The login page's controls.
+    void OnRememberEmailClick();
+    void OnForgotClick();
+    void OnSignupClick();
+
     // Signing in and out.
     void Signin();
     void SigninReady(const std::string& value);
@@ -92,6 +97,7 @@ public:
     // IHtmlWindowEvents
     void OnDocumentComplete(const std::string& url, bool topLevel) override;
     void OnExternalCall(const std::string& method, const StringList& args) override;
+    void OnElementEvent(const std::string& id, ElementEvent event) override;
     // ITrayEvents
     void OnTrayClick(TrayClick click, Point at) override;
     std::vector<TrayMenuItem> OnMenuRequest() override;

@@ -1,9 +1,9 @@
 // The controller's reaction to the pages the web-client window loads: the
 // service's sign-in error page and the four account pages.
-#include "controller/CMainDlg.h"
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
+#include "controller/CMainDlg.h"
 #include "platform/Messages.h"
 
 namespace {

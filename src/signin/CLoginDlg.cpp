@@ -1,9 +1,9 @@
 #include "signin/CLoginDlg.h"
 
-#include "controller/CMainDlg.h"
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
+#include "controller/CMainDlg.h"
 #include "controller/SessionState.h"
 #include "platform/Messages.h"
 

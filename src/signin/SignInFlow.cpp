@@ -4,10 +4,10 @@
 #include <cwctype>
 #include <thread>
 
-#include "controller/CMainDlg.h"
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
+#include "controller/CMainDlg.h"
 #include "controller/SessionState.h"
 #include "platform/Messages.h"
 

@@ -100,10 +100,20 @@ class Desktop:
         strut = [0, 0, 0, PANEL_H, 0, 0, 0, 0, 0, 0, 0, SCREEN_W - 1]
         panel.change_property(atom("_NET_WM_STRUT_PARTIAL"), Xatom.CARDINAL, 32, strut)
         panel.change_property(atom("_NET_WM_STRUT"), Xatom.CARDINAL, 32, [0, 0, 0, PANEL_H])
-        panel.map()
-        self.x.sync()
         self.panel = panel
-        wait_for(lambda: self.work_area() == WORK_AREA, what="work area")
+        # A dock mapped while the window manager is still starting can be
+        # missed; map it again until the work area shows its strut.
+        for attempt in range(4):
+            panel.map()
+            self.x.sync()
+            try:
+                wait_for(lambda: self.work_area() == WORK_AREA, timeout=5, what="work area")
+                break
+            except AssertionError:
+                if attempt == 3:
+                    raise
+                panel.unmap()
+                self.x.sync()
         # The window manager places a dock where it likes; put it back.
         panel.configure(x=0, y=SCREEN_H - PANEL_H)
         self.x.sync()

@@ -14,6 +14,10 @@ TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
     EXPECT_FALSE(fake.dialogs.created[1]->visible);
     EXPECT_EQ(g_pMainDlg, &dlg);
     EXPECT_EQ(Login()->title, "Murmel Alarm");
+    // The tray icon is there, signed out, before the login window shows.
+    EXPECT_TRUE(fake.tray.shown);
+    EXPECT_EQ(fake.tray.current.iconId, 266);
+    EXPECT_EQ(fake.tray.current.tooltip, "Murmel Alarm");
 }
 
 TEST_F(ControllerTest, ToastsStandInAColumnAboveTheWorkAreaCorner) {
