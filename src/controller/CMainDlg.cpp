@@ -156,6 +156,10 @@ void CMainDlg::OnDocumentComplete(const std::string& url, bool topLevel) {
         m_pageLoaded = true;
         ShowController();
     }
+    if (m_pendingLoginStatus) {
+        const std::string code = *m_pendingLoginStatus;
+        ShowLoginStatus(code.empty() ? std::nullopt : std::optional<std::string>(code));
+    }
 }
 
 void CMainDlg::NavigateHostToSignIn() {

@@ -126,6 +126,9 @@ public:
     bool m_pageLoaded = false;
     std::string m_lastSessionId;
     bool m_confirmingSignOut = false;
+    // A state for the login page that arrived before the page had loaded;
+    // empty text stands for the call without a code.
+    std::optional<std::string> m_pendingLoginStatus;
 
     CredentialCheck m_credentialCheck;
     SitePing m_sitePing;

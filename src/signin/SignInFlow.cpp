@@ -39,7 +39,15 @@ StringList SplitAll(const std::string& text, char sep) {
 }  // namespace
 
 void CMainDlg::ShowLoginStatus(const std::optional<std::string>& code) {
-    if (!m_window->HasDocument() || !m_page.BindDocument(m_window.get())) return;
+    // The service's page can be ready before our own page has loaded: keep
+    // the latest state for the page instead of losing it, or the login
+    // window would stay in its loading state.
+    if (!m_window->HasDocument()) {
+        m_pendingLoginStatus = code ? *code : std::string();
+        return;
+    }
+    m_pendingLoginStatus.reset();
+    if (!m_page.BindDocument(m_window.get())) return;
     if (code)
         m_page.InvokeScript("showLoginStatus", *code);
     else

@@ -15,7 +15,7 @@ SCREEN_W, SCREEN_H, PANEL_H = 1280, 800, 40
 WORK_AREA = (0, 0, SCREEN_W, SCREEN_H - PANEL_H)
 
 
-def wait_for(predicate, timeout=20.0, interval=0.05, what="condition"):
+def wait_for(predicate, timeout=45.0, interval=0.05, what="condition"):
     """Polls until predicate() is truthy; returns its value or raises."""
     end = time.monotonic() + timeout
     while True:
@@ -187,6 +187,17 @@ class Desktop:
             return out.returncode == 0 and out.stdout.strip().isdigit() and \
                 int(out.stdout.strip()) > 8
         wait_for(colours, timeout, interval=0.2, what="window content")
+
+    def pixel(self, window_id, x, y):
+        """The (r, g, b) colour of a window's pixel, or None."""
+        out = subprocess.run(["import", "-window", str(window_id), "-crop", f"1x1+{x}+{y}",
+                              "-depth", "8", "txt:-"], env=self.env, capture_output=True,
+                             text=True)
+        for line in out.stdout.splitlines():
+            if line.startswith("0,0:"):
+                inner = line.split("(", 1)[1].split(")", 1)[0]
+                return tuple(int(float(v)) for v in inner.split(",")[:3])
+        return None
 
     def screenshot(self, path):
         os.makedirs(os.path.dirname(path), exist_ok=True)

@@ -47,7 +47,8 @@ class ProgramTest(unittest.TestCase):
                 self.desktop.screenshot(os.path.join(folder, "screen.png"))
             except Exception:
                 pass
-            for name in os.listdir(self.desktop.root):
-                if name.endswith(".log"):
-                    shutil.copy(os.path.join(self.desktop.root, name), folder)
+            for base, _, files in os.walk(self.desktop.root):
+                for name in files:
+                    if name.endswith((".log", ".jsonl")):
+                        shutil.copy(os.path.join(base, name), folder)
         self.desktop.close()

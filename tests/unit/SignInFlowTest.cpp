@@ -166,3 +166,14 @@ TEST_F(ControllerTest, SigninReadyShowsTheFormWhateverTheState) {
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus").size(), 2u);
     EXPECT_EQ(g_sessionState, SigningIn);
 }
+
+TEST_F(ControllerTest, ServiceReadyBeforeTheLoginPageLoadedStillShowsTheForm) {
+    ASSERT_TRUE(dlg.Create());
+    Host()->CompleteDocument(AppSettings.webClientBaseUrl + kSignInPath);
+    Host()->External("SigninReady", {"1"});
+    EXPECT_TRUE(Login()->calls.empty());
+    Login()->CompleteDocument("res:///html/login.html");
+    EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"0"});
+    Login()->CompleteDocument("res:///html/login.html");
+    EXPECT_EQ(CallsOf(Login(), "showLoginStatus").size(), 1u);
+}

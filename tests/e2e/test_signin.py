@@ -1,0 +1,134 @@
+"""Signing in and out as a user does: keyboard and mouse on the login page,
+the tray's menu over D-Bus, the local Murmel service as the outside world."""
+
+import json
+import os
+import time
+import unittest
+
+from desktop import wait_for
+from service import Service
+from support import ProgramTest, LOGIN_TITLE
+from trayhost import TrayHost
+
+# Where the login page's controls sit in its 281 x 387 window.
+EMAIL_FIELD = (140, 174)
+PASSWORD_FIELD = (140, 216)
+REMEMBER_BOX = (31, 287)
+LOGIN_BUTTON = (40, 254)
+
+
+def is_accent(colour):
+    """The login button's blue."""
+    return colour is not None and colour[2] > 200 and colour[0] < 100
+
+
+class SignedInTest(ProgramTest):
+    def setUp(self):
+        super().setUp()
+        self.service = Service(self.desktop.root)
+        self.addCleanup(self.service.stop)
+        self.tray = TrayHost(self.desktop.env["DBUS_SESSION_BUS_ADDRESS"])
+        self.addCleanup(self.tray.close)
+        self.config_ini = self.service.config_ini()
+
+    def launch(self):
+        self.program = self.desktop.install_program(
+            os.environ["MURMEL_PROGRAM"], self.config_ini)
+        return self.relaunch()
+
+    def relaunch(self):
+        self.proc = self.desktop.start(self.program, self.service.program_env())
+        login = wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid),
+                         what="login window")[0]
+        self.login = login["id"]
+        # The form shows once the service's sign-in page said it is ready.
+        wait_for(lambda: self.service.requests("/account/plugin_signin.html"),
+                 what="the service's sign-in page")
+        wait_for(lambda: is_accent(self.desktop.pixel(self.login, *LOGIN_BUTTON)),
+                 what="the login form")
+        return login
+
+    def click(self, at):
+        self.desktop.xdotool("mousemove", "--window", self.login, at[0], at[1], "click", 1)
+
+    def sign_in(self, email, password, remember=False):
+        self.click(EMAIL_FIELD)
+        self.desktop.xdotool("key", "ctrl+a")
+        self.desktop.xdotool("type", "--delay", "15", email)
+        self.click(PASSWORD_FIELD)
+        time.sleep(0.3)
+        self.desktop.xdotool("type", "--delay", "15", password)
+        if remember:
+            self.click(REMEMBER_BOX)
+            time.sleep(0.3)
+        self.click(PASSWORD_FIELD)
+        self.desktop.xdotool("key", "Return")
+
+    def web_client(self):
+        return [w for w in self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid)
+                if w["width"] == 1024]
+
+    def settings_file(self):
+        return os.path.join(self.desktop.env["XDG_CONFIG_HOME"], "OSTRAND", "Murmel Alarm.conf")
+
+
+class SignIn(SignedInTest):
+    def test_wrong_password_and_unknown_account_keep_the_form(self):
+        self.launch()
+        self.sign_in("demo@murmel.test", "not-the-password")
+        wait_for(lambda: self.service.requests("/auth/user/isvalid"), what="credential check")
+        time.sleep(1.5)
+        self.assertEqual(self.web_client(), [])
+        self.save_screenshot("login-wrong-password")
+        self.assertEqual(self.tray.prop("IconName"), "murmel-alarm-signed-out")
+
+    def test_right_credentials_sign_in_and_remember_the_address(self):
+        self.launch()
+        self.sign_in("demo@murmel.test", "demo1234", remember=True)
+        host = wait_for(self.web_client, what="web-client window")[0]
+        # 806 high, unless the window manager keeps it and its frame inside
+        # the 760-pixel work area.
+        self.assertEqual(host["width"], 1024)
+        self.assertTrue(700 <= host["height"] <= 806, host)
+        wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid) == [host] or
+                 all(w["width"] == 1024 for w in self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid)),
+                 what="login window hidden")
+        wait_for(lambda: self.tray.prop("IconName") == "murmel-alarm-signed-in",
+                 what="signed-in tray icon")
+        with open(self.settings_file()) as f:
+            stored = f.read()
+        self.assertIn("demo@murmel.test", stored)
+        self.save_screenshot("web-client")
+
+        # Quit from the tray: the web client hears 103 first, then the
+        # program ends.
+        self.tray.choose("Quit")
+        self.assertEqual(self.proc.wait(timeout=15), 0)
+        self.assertTrue(self.service.requests("/client/signout"))
+
+        # Started again, the address is filled in.
+        self.relaunch()
+        self.save_screenshot("login-remembered")
+
+    def test_sign_out_from_the_tray(self):
+        self.launch()
+        self.sign_in("demo@murmel.test", "demo1234")
+        wait_for(self.web_client, what="web-client window")
+        wait_for(lambda: ("Sign Out" in [t for _, t in self.tray.menu()]), what="signed-in menu")
+        items = [t for _, t in self.tray.menu()]
+        self.assertEqual(items, ["demo@murmel.test", None, "Open", "Sign Out", "Settings", None,
+                                 "Quit"])
+        self.tray.choose("Sign Out")
+        # The confirmation box: Yes is the default answer.
+        time.sleep(1.0)
+        self.desktop.xdotool("key", "Return")
+        wait_for(lambda: self.tray.prop("IconName") == "murmel-alarm-signed-out",
+                 what="signed-out icon")
+        wait_for(lambda: not self.web_client(), what="web-client window hidden")
+        self.assertTrue(self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid))
+        self.assertEqual([t for _, t in self.tray.menu()], ["Sign In", "Settings", None, "Quit"])
+
+
+if __name__ == "__main__":
+    unittest.main()
