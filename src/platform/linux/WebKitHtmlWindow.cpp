@@ -387,10 +387,12 @@ void WebKitHtmlWindow::HandleMessage(const std::string& json) {
 void WebKitHtmlWindow::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
     auto* self = static_cast<WebKitHtmlWindow*>(data);
     if (event == WEBKIT_LOAD_COMMITTED) {
-        self->m_hasDocument = true;
         self->m_mirror.clear();
         self->m_written.clear();
     } else if (event == WEBKIT_LOAD_FINISHED) {
+        // A document counts once it has loaded: before that its scripts may
+        // not have defined the functions the program calls.
+        self->m_hasDocument = true;
         self->m_events->OnDocumentComplete(self->CurrentUrl(), true);
     }
 }
