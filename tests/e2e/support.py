@@ -52,3 +52,28 @@ class ProgramTest(unittest.TestCase):
                     if name.endswith((".log", ".jsonl")):
                         shutil.copy(os.path.join(base, name), folder)
         self.desktop.close()
+
+
+def register_test_browser(desktop):
+    """Makes a script the desktop's default browser; it writes each address
+    it is started with to a file, which the returned function reads."""
+    apps = os.path.join(desktop.env["XDG_DATA_HOME"], "applications")
+    os.makedirs(apps, exist_ok=True)
+    record = os.path.join(desktop.root, "browser-visits.txt")
+    script = os.path.join(desktop.root, "test-browser")
+    with open(script, "w") as f:
+        f.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{record}"\n')
+    os.chmod(script, 0o755)
+    with open(os.path.join(apps, "test-browser.desktop"), "w") as f:
+        f.write("[Desktop Entry]\nType=Application\nName=Test Browser\n"
+                f"Exec={script} %u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n")
+    with open(os.path.join(desktop.env["XDG_CONFIG_HOME"], "mimeapps.list"), "w") as f:
+        f.write("[Default Applications]\nx-scheme-handler/http=test-browser.desktop\n"
+                "x-scheme-handler/https=test-browser.desktop\n")
+
+    def visits():
+        if not os.path.exists(record):
+            return []
+        with open(record) as f:
+            return f.read().splitlines()
+    return visits

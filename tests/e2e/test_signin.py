@@ -132,3 +132,57 @@ class SignIn(SignedInTest):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class AccountAndSession(SignedInTest):
+    def test_unknown_account_shows_the_email_message(self):
+        self.launch()
+        self.sign_in("nobody@murmel.test", "whatever")
+        wait_for(lambda: self.service.requests("/auth/user/isvalid"), what="credential check")
+        wait_for(lambda: is_accent(self.desktop.pixel(self.login, *LOGIN_BUTTON)),
+                 what="the form again")
+        time.sleep(0.5)
+        self.save_screenshot("login-error")
+        self.assertEqual(self.web_client(), [])
+
+    def test_account_page_asks_for_the_action_and_cancel_ends_the_program(self):
+        self.service.scenario(accounts=[{"email": "demo@murmel.test", "password": "demo1234",
+                                         "signin": "termsAcceptance"}])
+        self.launch()
+        self.sign_in("demo@murmel.test", "demo1234")
+        dialog = wait_for(lambda: [w for w in self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid)
+                                   if w["width"] not in (281, 1024)], what="account dialog")[0]
+        self.desktop.wait_rendered(dialog["id"])
+        self.save_screenshot("account-dialog")
+        self.desktop.xdotool("windowactivate", "--sync", dialog["id"])
+        self.desktop.xdotool("key", "Escape")
+        self.assertEqual(self.proc.wait(timeout=15), 0)
+
+    def test_keep_alive_failure_signs_out_after_the_box_is_closed(self):
+        self.launch()
+        self.sign_in("demo@murmel.test", "demo1234")
+        wait_for(lambda: self.tray.prop("IconName") == "murmel-alarm-signed-in",
+                 what="signed in")
+        self.service.scenario(ping={"close": True})
+        box = wait_for(lambda: [w for w in self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid)
+                                if w["width"] not in (281, 1024)], timeout=40,
+                       what="error box")[0]
+        # Still signed in while the box is open.
+        self.assertEqual(self.tray.prop("IconName"), "murmel-alarm-signed-in")
+        self.service.scenario(ping={"close": False})
+        self.desktop.xdotool("windowactivate", "--sync", box["id"])
+        self.desktop.xdotool("key", "Return")
+        wait_for(lambda: self.tray.prop("IconName") == "murmel-alarm-signed-out",
+                 what="signed out")
+        wait_for(lambda: any(w["width"] == 281 for w in
+                             self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid)),
+                 what="login window back")
+
+    def test_forgot_password_opens_the_default_browser(self):
+        from support import register_test_browser
+        visits = register_test_browser(self.desktop)
+        self.launch()
+        self.click((60, 311))  # "Forgot your E-mail or password?"
+        found = wait_for(visits, what="the browser to start")
+        self.assertEqual(found, [self.service.base +
+                                 "/account/plugin_signin.html?SigninType=findpw"])
