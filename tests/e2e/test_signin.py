@@ -186,3 +186,23 @@ class AccountAndSession(SignedInTest):
         found = wait_for(visits, what="the browser to start")
         self.assertEqual(found, [self.service.base +
                                  "/account/plugin_signin.html?SigninType=findpw"])
+
+    def test_service_logout_shows_the_notice_in_front_of_the_web_client(self):
+        self.launch()
+        self.sign_in("demo@murmel.test", "demo1234")
+        wait_for(self.web_client, what="web-client window")
+        wait_for(lambda: self.service.status().get("pollers", 0) > 0, what="web client listening")
+        self.service.logout()
+        notice = wait_for(lambda: [w for w in self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid)
+                                   if w["width"] not in (281, 1024)], what="logout notice")[0]
+        self.assertTrue(self.web_client())  # stays behind the notice
+        self.assertFalse([w for w in self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid)
+                          if w["width"] == 281])
+        self.assertEqual(self.tray.prop("IconName"), "murmel-alarm-signed-out")
+        self.desktop.wait_rendered(notice["id"])
+        self.save_screenshot("logout-notice")
+        self.desktop.xdotool("windowactivate", "--sync", notice["id"])
+        self.desktop.xdotool("key", "Return")
+        wait_for(lambda: [w for w in self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid)
+                          if w["width"] == 281], what="login window")
+        wait_for(lambda: not self.web_client(), what="web client hidden")
