@@ -7,7 +7,7 @@
 #include "net/UrlOrigin.h"
 #include "platform/Messages.h"
 
-SessionState g_sessionState = SignedOut;
+std::atomic<SessionState> g_sessionState = SignedOut;
 CMainDlg* g_pMainDlg = nullptr;
 
 namespace {
