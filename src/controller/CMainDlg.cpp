@@ -77,7 +77,7 @@ bool CMainDlg::OnInitDialog() {
     const Rect work = m_ports.desktop.WorkArea();
     for (int k = 0; k < kToastCount; ++k) {
         CNotiHtmlDlg& toast = m_toasts[k];
-        toast.Create(m_ports.htmlWindows, m_hWnd);
+        toast.Create(m_ports.htmlWindows, m_ports.loop, m_ports.clock, m_hWnd);
         const int x = work.right - 238;
         const int y = work.bottom - 71 * (k + 1) - 5;
         toast.PlaceAt(x, y);

@@ -31,5 +31,3 @@ int CMainDlg::CheckVersion() {
 void CMainDlg::EndHttpSession() {
     ClearCookieStore();
 }
-
-void CMainDlg::ShowNotification(const std::string& data, int mode) {}

@@ -1,17 +1,31 @@
 #include "notify/CNotiHtmlDlg.h"
 
-#include "config/AppSettings.h"
-#include "config/LoadText.h"
-#include "config/Settings.h"
+#include <algorithm>
+#include <array>
+
+#include "notify/NotifyConfig.h"
+#include "platform/Messages.h"
+
+namespace {
+// A press on any of these opens the conversation; the close button is
+// deliberately not among them.
+constexpr std::array<const char*, 9> kOpenIds = {"CNotiHtmlDlg",  "toastMsgBox", "head",
+                                                 "sender_msgbox", "sender",      "send_msg",
+                                                 "send_time",     "sender_body", "send_msg_body"};
+}  // namespace
 
 CNotiHtmlDlg::~CNotiHtmlDlg() {
     Destroy();
 }
 
-void CNotiHtmlDlg::Create(IHtmlWindowFactory& factory, WindowHandle mainWnd) {
+void CNotiHtmlDlg::Create(IHtmlWindowFactory& factory, IEventLoop& loop, IClock& clock,
+                          WindowHandle mainWnd) {
+    m_loop = &loop;
+    m_clock = &clock;
+    m_hWnd = loop.Register(this);
     m_left = 0;
     m_top = 0;
-    m_closeLabel = LoadText(196);
+    m_closeLabel = NotifyText(196);
     m_fillOk = false;
     m_hMainWnd = mainWnd;
     HtmlWindowSpec spec;
@@ -27,6 +41,8 @@ void CNotiHtmlDlg::Create(IHtmlWindowFactory& factory, WindowHandle mainWnd) {
 
 void CNotiHtmlDlg::Destroy() {
     m_window.reset();
+    if (m_loop && m_hWnd) m_loop->Unregister(m_hWnd);
+    m_hWnd = 0;
 }
 
 void CNotiHtmlDlg::PlaceAt(int left, int top) {
@@ -37,4 +53,66 @@ void CNotiHtmlDlg::PlaceAt(int left, int top) {
     m_window->Move(left, top);
     m_window->Resize(kWidth, kHeight);
     m_window->Hide();
+}
+
+void CNotiHtmlDlg::ShowToast() {
+    if (m_loop) {
+        m_loop->KillTimer(m_hWnd, TIMER_TOAST);
+        m_loop->SetTimer(m_hWnd, TIMER_TOAST, m_showPeriodMs);
+    }
+    if (!m_window) return;
+    m_window->SetTopmost(true);
+    m_window->Move(m_left, m_top);
+    m_window->Resize(kWidth, kHeight);
+    m_window->Show();
+}
+
+void CNotiHtmlDlg::HideWindow() {
+    if (m_window) m_window->Hide();
+}
+
+bool CNotiHtmlDlg::IsShown() const {
+    return m_window && m_window->IsVisible();
+}
+
+void CNotiHtmlDlg::Withdraw() {
+    m_eventData.clear();
+    HideWindow();
+}
+
+void CNotiHtmlDlg::Dismiss(bool open) {
+    if (m_loop) {
+        // The controller brings the web client forward before it puts the
+        // tray image back.
+        if (open) m_loop->Post(m_hMainWnd, UWM_TOAST_OPEN);
+        m_loop->Post(m_hMainWnd, UWM_TOAST_CLOSED);
+        m_loop->KillTimer(m_hWnd, TIMER_TOAST);
+    }
+    Withdraw();
+}
+
+void CNotiHtmlDlg::OnElementEvent(const std::string& id, ElementEvent event) {
+    if (event == ElementEvent::Click && id == "div_close") {
+        Dismiss(false);
+    } else if (event == ElementEvent::MouseDown &&
+               std::find(kOpenIds.begin(), kOpenIds.end(), id) != kOpenIds.end()) {
+        Dismiss(true);
+    }
+}
+
+void CNotiHtmlDlg::OnCloseRequest() {
+    Withdraw();
+}
+
+std::intptr_t CNotiHtmlDlg::OnMessage(unsigned msg, std::uintptr_t, std::intptr_t) {
+    if (msg == WM_CLOSE) Withdraw();
+    return 0;
+}
+
+void CNotiHtmlDlg::OnTimer(unsigned id) {
+    if (id != TIMER_TOAST) return;
+    // A toast that runs out posts nothing: the tray keeps its new-message
+    // image until the user looks.
+    if (m_loop) m_loop->KillTimer(m_hWnd, TIMER_TOAST);
+    Withdraw();
 }

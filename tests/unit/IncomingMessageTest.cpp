@@ -1,0 +1,183 @@
+// A new message on the controller: which toast slot shows it, how the stack
+// moves down, which sound plays and which conversation a click opens.
+#include <gtest/gtest.h>
+
+#include "notify/AlertSound.h"
+#include "notify/NotifyConfig.h"
+#include "unit/ControllerFixture.h"
+
+namespace {
+
+class IncomingMessageTest : public ControllerTest {
+protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        AppSettings.alertSound = true;
+        AppSettings.soundIndex = "0";
+        AppSettings.messagePreview = true;
+        Start();
+        dlg.m_host.m_active = 0;
+    }
+    void TearDown() override {
+        AppSettings.alertSound = true;
+        AppSettings.soundIndex.clear();
+        ControllerTest::TearDown();
+    }
+
+    static std::string Message(int n) {
+        const std::string i = std::to_string(n);
+        return R"({"sender":"m)" + i + R"(","msg":"text )" + i + R"(","msgtype":0,"sessionid":"s)" +
+               i + R"("})";
+    }
+    // The web client reports message n.
+    void Arrives(int n) {
+        Host()->External("ScriptToApp", {"304", Message(n)});
+        fake.loop.Pump();
+    }
+    FakeHtmlWindow* Toast(int k) { return fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId)[k]; }
+    // What each slot shows: the sender it was last given, "-" when hidden.
+    std::string Stack() {
+        std::string out;
+        for (int k = 0; k < CMainDlg::kToastCount; ++k) {
+            std::string shown = "-";
+            if (Toast(k)->visible) {
+                const auto senders = CallsOf(Toast(k), "setSender");
+                shown = senders.empty() ? "?" : senders.back().at(0);
+            }
+            out += (k ? " " : "") + shown;
+        }
+        return out;
+    }
+    void LoadToastPages() {
+        for (int k = 0; k < CMainDlg::kToastCount; ++k)
+            Toast(k)->CompleteDocument("res:///html/toast.html");
+    }
+};
+
+}  // namespace
+
+TEST_F(IncomingMessageTest, TheStackGrowsUpwardsAndLeavesGapsEmpty) {
+    LoadToastPages();
+    Arrives(1);
+    EXPECT_EQ(Stack(), "m1 - - - -");
+    EXPECT_EQ(Toast(0)->GetRect(), (Rect{1280 - 238, 760 - 76, 1280 - 10, 760 - 10}));
+    Arrives(2);
+    Arrives(3);
+    Arrives(4);
+    EXPECT_EQ(Stack(), "m1 m2 m3 m4 -");
+
+    // Slot 0 closed and slot 3 run out: the next one still goes above slot 2
+    // when slot 3 is the highest gap, and never back into slot 0.
+    Toast(3)->Element("div_close");
+    Toast(0)->Element("div_close");
+    fake.loop.Pump();
+    Arrives(5);
+    EXPECT_EQ(Stack(), "- m2 m3 m5 -");
+    EXPECT_TRUE(dlg.m_toasts[0].m_eventData.empty());
+}
+
+TEST_F(IncomingMessageTest, AFullStackMovesDownAndRestartsTheMovedToasts) {
+    LoadToastPages();
+    for (int n = 1; n <= 5; ++n) Arrives(n);
+    EXPECT_EQ(Stack(), "m1 m2 m3 m4 m5");
+    fake.loop.Advance(3000);
+    Arrives(6);
+    EXPECT_EQ(Stack(), "m2 m3 m4 m5 m6");
+    EXPECT_EQ(dlg.m_toasts[0].m_eventData, Message(2));
+    fake.loop.Advance(4999);
+    EXPECT_EQ(Stack(), "m2 m3 m4 m5 m6") << "each moved toast got five new seconds";
+    fake.loop.Advance(1);
+    EXPECT_EQ(Stack(), "- - - - -");
+}
+
+TEST_F(IncomingMessageTest, MovingDownAcrossAGapDuplicatesTheMessageBelowIt) {
+    LoadToastPages();
+    for (int n = 1; n <= 5; ++n) Arrives(n);
+    Toast(3)->Element("div_close");
+    fake.loop.Pump();
+    fake.loop.Advance(1000);
+    Arrives(6);
+    EXPECT_EQ(Stack(), "m2 m3 m3 m5 m6");
+    // Slot 2 was not refilled, so it runs out on its first five seconds.
+    fake.loop.Advance(4000);
+    EXPECT_EQ(Stack(), "m2 m3 - m5 m6");
+}
+
+TEST_F(IncomingMessageTest, SoundFileComesFromTheChosenIndexAndFallsBack) {
+    const std::string work = fake.module.workingDirectory + "sound/sound";
+    const std::string data = InstalledDataDirectory() + "/sound/sound";
+    fake.sound.existing = {work + "1.wav", work + "5.wav", data + "2.wav"};
+    for (const char* index : {"", "0", "4", "1", "9"}) {
+        AppSettings.soundIndex = index;
+        Arrives(1);
+    }
+    const std::vector<std::string> expected = {"file:" + work + "1.wav", "file:" + work + "1.wav",
+                                               "file:" + work + "5.wav", "file:" + data + "2.wav",
+                                               "theme:message-new-instant"};
+    EXPECT_EQ(fake.sound.played, expected);
+
+    fake.sound.played.clear();
+    AppSettings.alertSound = false;
+    Arrives(2);
+    EXPECT_TRUE(fake.sound.played.empty());
+    EXPECT_TRUE(Toast(0)->visible || Toast(1)->visible) << "the toast shows without sound";
+}
+
+TEST(AlertSoundFile, IndexIsReadAsADecimalNumber) {
+    EXPECT_EQ(AlertSoundFile(""), "sound/sound1.wav");
+    EXPECT_EQ(AlertSoundFile("0"), "sound/sound1.wav");
+    EXPECT_EQ(AlertSoundFile("4"), "sound/sound5.wav");
+    EXPECT_EQ(AlertSoundFile("2.7"), "sound/sound3.wav");
+    EXPECT_EQ(AlertSoundFile("x"), "sound/sound1.wav");
+    EXPECT_EQ(AlertSoundFile("1e400"), "sound/sound1.wav");
+}
+
+TEST_F(IncomingMessageTest, SessionIdFollowsTheLastReadableMessage) {
+    const std::pair<const char*, const char*> cases[] = {
+        {R"({"sender":"a","msg":"b","msgtype":0,"sessionid":"conv-7"})", "conv-7"},
+        {"", "conv-7"},       // not JSON
+        {"[1,2]", "conv-7"},  // not an object
+        {R"({"sessionid":5})", "conv-7"},
+        {R"({"sessionid":{"id":"x"}})", "conv-7"},
+        {R"({"sessionid":"conv-8","sender":7})", "conv-8"},
+        {R"({"sender":"a","msg":"b","msgtype":0})", ""},  // absent reads as empty
+    };
+    for (const auto& [data, expected] : cases) {
+        SCOPED_TRACE(data);
+        dlg.ShowNotification(data, 2);
+        EXPECT_EQ(dlg.m_lastSessionId, expected);
+    }
+}
+
+TEST_F(IncomingMessageTest, UnshowableMessagesPlayTheSoundButShowNoToast) {
+    fake.sound.existing = {fake.module.workingDirectory + "sound/sound1.wav"};
+    for (const char* data : {"", "{}", R"({"sender":"a","msg":"image","msgtype":1})"}) {
+        SCOPED_TRACE(data);
+        fake.sound.played.clear();
+        dlg.ShowNotification(data, 2);
+        EXPECT_EQ(fake.sound.played.size(), 1u);
+        EXPECT_EQ(Stack(), "- - - - -");
+    }
+    // A mode other than 1 or 2 leaves the toast unfilled.
+    dlg.ShowNotification(Message(1), 3);
+    EXPECT_EQ(Stack(), "- - - - -");
+    dlg.ShowNotification(Message(1), 1);
+    EXPECT_TRUE(Toast(0)->visible);
+}
+
+TEST_F(IncomingMessageTest, ClickOnAToastOpensTheLatestConversation) {
+    Arrives(1);
+    Arrives(2);
+    Toast(0)->Element("sender", ElementEvent::MouseDown);
+    fake.loop.Pump();
+    EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"307", "s2"}));
+    EXPECT_TRUE(Host()->visible);
+}
+
+TEST_F(IncomingMessageTest, NothingHappensWhileTheWebClientIsActive) {
+    dlg.m_host.m_active = 1;
+    fake.sound.existing = {fake.module.workingDirectory + "sound/sound1.wav"};
+    Arrives(1);
+    EXPECT_EQ(Stack(), "- - - - -");
+    EXPECT_TRUE(fake.sound.played.empty());
+}
