@@ -165,6 +165,8 @@
   window.AppToScript = function (code, data) {
     code = String(code);
     state.received.push({code, data: data === undefined ? '' : String(data)});
+    const query = new URLSearchParams(state.received[state.received.length - 1]);
+    fetch('/client/received?' + query, {method: 'POST'}).catch(() => {});
     switch (code) {
       case '102':
         showEvent('Connected to Murmel Alarm');
