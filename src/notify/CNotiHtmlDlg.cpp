@@ -48,11 +48,15 @@ void CNotiHtmlDlg::Destroy() {
 void CNotiHtmlDlg::PlaceAt(int left, int top) {
     m_left = left;
     m_top = top;
+    PutAtSlot();
+    HideWindow();
+}
+
+void CNotiHtmlDlg::PutAtSlot() {
     if (!m_window) return;
     m_window->SetTopmost(true);
-    m_window->Move(left, top);
+    m_window->Move(m_left, m_top);
     m_window->Resize(kWidth, kHeight);
-    m_window->Hide();
 }
 
 void CNotiHtmlDlg::ShowToast() {
@@ -60,11 +64,8 @@ void CNotiHtmlDlg::ShowToast() {
         m_loop->KillTimer(m_hWnd, TIMER_TOAST);
         m_loop->SetTimer(m_hWnd, TIMER_TOAST, m_showPeriodMs);
     }
-    if (!m_window) return;
-    m_window->SetTopmost(true);
-    m_window->Move(m_left, m_top);
-    m_window->Resize(kWidth, kHeight);
-    m_window->Show();
+    PutAtSlot();
+    if (m_window) m_window->Show();
 }
 
 void CNotiHtmlDlg::HideWindow() {

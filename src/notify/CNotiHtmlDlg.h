@@ -61,6 +61,7 @@ public:
     unsigned m_showPeriodMs = kShowPeriodMs;
 
 private:
+    void PutAtSlot();
     // The user closed the toast, or clicked it to open the conversation.
     void Dismiss(bool open);
     // Hides the toast and forgets its message, posting nothing.
