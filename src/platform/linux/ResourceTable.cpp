@@ -12,6 +12,9 @@ const std::map<int, const char*>& Table() {
         {151, "html/settings.html"},
         {156, "css/murmel.css"},
         {172, "html/login.html"},
+        // The toast's close button (normal, hovered, pressed) and background.
+        {257, "img/toast-close.svg"},
+        {258, "img/toast-bg.svg"},
         // The login page's logo, lettering and window buttons.
         {261, "img/logo.svg"},
         {262, "img/logotext.svg"},
