@@ -143,6 +143,10 @@ TEST_F(ToastStackTest, SixMessagesFillTheStackAndMoveItDown) {
         gtk_widget_get_allocation(GTK_WIDGET(Native(window)), &size);
         EXPECT_EQ(size.width, CNotiHtmlDlg::kWidth);
         EXPECT_EQ(size.height, CNotiHtmlDlg::kHeight);
+        // Borderless, without a taskbar entry, a notification to the window manager.
+        EXPECT_FALSE(gtk_window_get_decorated(Native(window)));
+        EXPECT_TRUE(gtk_window_get_skip_taskbar_hint(Native(window)));
+        EXPECT_EQ(gtk_window_get_type_hint(Native(window)), GDK_WINDOW_TYPE_HINT_NOTIFICATION);
         // The first message was dropped; each slot shows the next one up.
         EXPECT_EQ(PageText(window, "sender"), "Sender " + std::to_string(k + 2));
         EXPECT_EQ(PageText(window, "send_msg"), "Message number " + std::to_string(k + 2));
