@@ -166,12 +166,17 @@ TEST_F(IncomingMessageTest, UnshowableMessagesPlayTheSoundButShowNoToast) {
 }
 
 TEST_F(IncomingMessageTest, ClickOnAToastOpensTheLatestConversation) {
+    SignInAs("tok");
+    Host()->Hide();
+    dlg.m_host.m_active = 0;
     Arrives(1);
     Arrives(2);
+    EXPECT_EQ(dlg.m_tray.IconData().iconId, 265);
     Toast(0)->Element("sender", ElementEvent::MouseDown);
     fake.loop.Pump();
     EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"307", "s2"}));
     EXPECT_TRUE(Host()->visible);
+    EXPECT_EQ(dlg.m_tray.IconData().iconId, 128) << "the signed-in image is back";
 }
 
 TEST_F(IncomingMessageTest, NothingHappensWhileTheWebClientIsActive) {
