@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/HtmlWindow.h"
+#include "platform/linux/WebKitHtmlWindowFactory.h"
 
 // Runs the default main context until `done` holds; false after the deadline.
 inline bool RunUntil(const std::function<bool()>& done, unsigned timeoutMs = 20000) {
@@ -87,6 +88,17 @@ inline void Xdotool(const std::string& args) {
     ASSERT_TRUE(g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, &status, nullptr));
     ASSERT_EQ(status, 0) << command;
 }
+
+// Tests whose windows share one factory, and so one web context.
+class SharedFactoryTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { factory = new WebKitHtmlWindowFactory(""); }
+    static void TearDownTestSuite() {
+        delete factory;
+        factory = nullptr;
+    }
+    static inline WebKitHtmlWindowFactory* factory = nullptr;
+};
 
 class GtkEnvironment : public ::testing::Environment {
 public:

@@ -17,14 +17,8 @@
 namespace {
 const char* kPage = "res:///html/test/page.html";
 
-class HtmlWindowTest : public ::testing::Test {
+class HtmlWindowTest : public SharedFactoryTest {
 protected:
-    static void SetUpTestSuite() { factory = new WebKitHtmlWindowFactory(""); }
-    static void TearDownTestSuite() {
-        delete factory;
-        factory = nullptr;
-    }
-
     void SetUp() override {
         HtmlWindowSpec spec;
         spec.width = 400;
@@ -57,11 +51,9 @@ protected:
         gdk_event_free(event);
     }
 
-    static WebKitHtmlWindowFactory* factory;
     Recorder events;
     std::unique_ptr<IHtmlWindow> window;
 };
-WebKitHtmlWindowFactory* HtmlWindowTest::factory = nullptr;
 
 TEST(ResSchemeTest, NumberedReferencesAndPathsNameEmbeddedFiles) {
     EXPECT_EQ(ResourcePathOfUri("res:/CSS/#156"), "/murmel/css/murmel.css");

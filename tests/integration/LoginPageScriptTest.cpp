@@ -23,14 +23,8 @@ const char* kBlocks =
     "'div_remember_email'].map(id => document.getElementById(id).style.display === 'none' ? 0 "
     ": 1).join('')";
 
-class LoginPageScriptTest : public ::testing::Test {
+class LoginPageScriptTest : public SharedFactoryTest {
 protected:
-    static void SetUpTestSuite() { factory = new WebKitHtmlWindowFactory(""); }
-    static void TearDownTestSuite() {
-        delete factory;
-        factory = nullptr;
-    }
-
     void SetUp() override {
         HtmlWindowSpec spec;
         spec.width = 281;
@@ -107,11 +101,9 @@ protected:
         return n;
     }
 
-    static WebKitHtmlWindowFactory* factory;
     Recorder events;
     std::unique_ptr<IHtmlWindow> window;
 };
-WebKitHtmlWindowFactory* LoginPageScriptTest::factory = nullptr;
 
 TEST_F(LoginPageScriptTest, PasswordFieldSwapsBetweenReadableHintAndMaskedEntry) {
     EXPECT_EQ(Eval(kBlocks), "01000");  // loading until the service is ready
