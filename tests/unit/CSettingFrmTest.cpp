@@ -1,0 +1,243 @@
+// The settings window on fake ports: what it loads into its page, what Save
+// and Cancel store, the sound samples and the version line.
+#include <gtest/gtest.h>
+
+#include "controller/PendingConfig.h"
+#include "fakes/FakePorts.h"
+#include "settings/CSettingFrm.h"
+#include "settings/SaveAutostart.h"
+
+namespace {
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved = AppSettings;
+        AppSettings.alertSound = true;
+        AppSettings.soundIndex = "0";
+        AppSettings.messagePreview = true;
+        fake.network.online = false;
+    }
+    void TearDown() override { AppSettings = saved; }
+
+    // Creates the window and lets its page load.
+    void Open() {
+        frm.Create(fake.ports, 7);
+        frm.m_queryVersion = [this](const StringList& cookies, VersionInfo& info) {
+            ++versionQueries;
+            queriedCookies = cookies;
+            info.newversion = newestVersion;
+            return newestVersion.empty() ? 0 : 1000;
+        };
+        Page()->CompleteDocument("res:///html/settings.html");
+        Page()->calls.clear();
+    }
+    FakeHtmlWindow* Page() { return fake.htmlWindows.WithPage(CSettingFrm::kPageId); }
+    std::string Shown(const std::string& id) { return Page()->GetData(id); }
+    int InitValueCalls() {
+        int n = 0;
+        for (const auto& c : Page()->calls) n += c.name == "initValue";
+        return n;
+    }
+
+    AppSettingsRecord saved;
+    FakePorts fake;
+    CSettingFrm frm;
+    std::string newestVersion;
+    int versionQueries = 0;
+    StringList queriedCookies{"unset"};
+};
+
+TEST_F(SettingsWindowTest, IsASmallRoundedWindowDraggedByItsTitle) {
+    Open();
+    FakeHtmlWindow* page = Page();
+    EXPECT_EQ(page->spec.width, 387);
+    EXPECT_EQ(page->spec.height, 504);
+    EXPECT_FALSE(page->spec.decorated);
+    EXPECT_EQ(page->rect.right - page->rect.left, 387);
+    EXPECT_EQ(page->region.x, 17);
+    EXPECT_EQ(page->region.y, 17);
+    EXPECT_TRUE(page->centered);
+    EXPECT_EQ(page->dragHandles, StringList{"head_title"});
+    EXPECT_FALSE(page->visible);
+    EXPECT_EQ(page->bound.at("selected_sound"), DataKind::InputValue);
+    EXPECT_EQ(page->bound.at("chk_start"), DataKind::Checkbox);
+    EXPECT_EQ(page->bound.at("new_version"), DataKind::InnerText);
+}
+
+TEST_F(SettingsWindowTest, RefreshShowsTheStoredChoicesAndTheEntry) {
+    AppSettings.soundIndex = "3";
+    AppSettings.alertSound = false;
+    AppSettings.messagePreview = false;
+    fake.autostart.entry = "/somewhere/else/written-by-hand";
+    Open();
+    frm.RefreshSettings();
+    EXPECT_EQ(Shown("selected_sound"), "3");
+    EXPECT_EQ(Shown("chk_alert_sound"), "0");
+    EXPECT_EQ(Shown("chk_preview"), "0");
+    EXPECT_EQ(Shown("chk_start"), "1");
+    // The page checks the radio button of the choice in initValue, after the
+    // values are in; once by the exchange and once more afterwards.
+    EXPECT_EQ(InitValueCalls(), 2);
+
+    fake.autostart.entry.clear();
+    AppSettings.alertSound = true;
+    frm.RefreshSettings();
+    EXPECT_EQ(Shown("chk_start"), "0");
+    EXPECT_EQ(Shown("chk_alert_sound"), "1");
+}
+
+TEST_F(SettingsWindowTest, AChoiceWithoutASoundFallsBackToTheFirst) {
+    for (const char* stored : {"7", "x", "5", "", "03", " 1", "-0"}) {
+        SCOPED_TRACE(stored);
+        AppSettings.soundIndex = stored;
+        if (!Page()) Open();
+        frm.RefreshSettings();
+        EXPECT_EQ(Shown("selected_sound"), "0");
+        EXPECT_EQ(frm.m_soundChoice, "0");
+        // New messages keep the stored value until the user saves.
+        EXPECT_EQ(AppSettings.soundIndex, stored);
+    }
+}
+
+TEST_F(SettingsWindowTest, SaveStoresWhatThePageShowsAndCloses) {
+    Open();
+    Page()->Show();
+    Page()->UserSets("chk_alert_sound", "0");
+    Page()->UserSets("selected_sound", "2");
+    Page()->UserSets("chk_preview", "0");
+    Page()->UserSets("chk_start", "1");
+    Page()->Element("button_ok");
+    EXPECT_FALSE(AppSettings.alertSound);
+    EXPECT_EQ(AppSettings.soundIndex, "2");
+    EXPECT_FALSE(AppSettings.messagePreview);
+    EXPECT_EQ(fake.autostart.entry, fake.module.executable);
+    EXPECT_FALSE(Page()->visible);
+
+    // Unchecked, the next Save removes the entry again.
+    Page()->Show();
+    Page()->UserSets("chk_start", "0");
+    Page()->Element("button_ok");
+    EXPECT_EQ(fake.autostart.entry, "");
+    EXPECT_EQ(fake.autostart.deletes, 1);
+}
+
+TEST_F(SettingsWindowTest, SaveWithNothingChangedStillWritesTheEntry) {
+    fake.autostart.entry = "/opt/old/place/murmel-alarm";
+    Open();
+    Page()->Element("button_ok");
+    EXPECT_EQ(fake.autostart.writes, 1);
+    // The program moved: the entry follows it.
+    EXPECT_EQ(fake.autostart.entry, fake.module.executable);
+    EXPECT_TRUE(AppSettings.alertSound);
+    EXPECT_EQ(AppSettings.soundIndex, "0");
+}
+
+TEST_F(SettingsWindowTest, CancelAndTheCloseLinkStoreNothing) {
+    for (const char* button : {"button_cancel", "set_close"}) {
+        SCOPED_TRACE(button);
+        if (!Page()) Open();
+        Page()->Show();
+        Page()->UserSets("chk_alert_sound", "0");
+        Page()->UserSets("selected_sound", "4");
+        Page()->UserSets("chk_preview", "0");
+        Page()->UserSets("chk_start", "1");
+        Page()->Element(button);
+        EXPECT_FALSE(Page()->visible);
+        EXPECT_TRUE(AppSettings.alertSound);
+        EXPECT_EQ(AppSettings.soundIndex, "0");
+        EXPECT_TRUE(AppSettings.messagePreview);
+        EXPECT_EQ(fake.autostart.writes + fake.autostart.deletes, 0);
+        // The next opening shows what is stored, not what was typed.
+        frm.RefreshSettings();
+        EXPECT_EQ(Shown("chk_alert_sound"), "1");
+        EXPECT_EQ(Shown("selected_sound"), "0");
+        EXPECT_EQ(Shown("chk_preview"), "1");
+        EXPECT_EQ(Shown("chk_start"), "0");
+    }
+}
+
+TEST_F(SettingsWindowTest, SamplesPlayOnlyWithTheAlertSoundOn) {
+    fake.sound.existing = {"/home/user/sound/sound1.wav", "/home/user/sound/sound3.wav",
+                           "/opt/murmel/sound/sound5.wav"};
+    Open();
+    Page()->UserSets("chk_alert_sound", "1");
+    Page()->Element("button_sound_2");
+    Page()->Element("button_sound_0");
+    // Not under the working directory: the copy beside the executable.
+    Page()->Element("button_sound_4");
+    // Neither: the desktop's own new-message sound.
+    Page()->Element("button_sound_1");
+    EXPECT_EQ(fake.sound.played,
+              (std::vector<std::string>{
+                  "file:/home/user/sound/sound3.wav", "file:/home/user/sound/sound1.wav",
+                  "file:/opt/murmel/sound/sound5.wav", "theme:message-new-instant"}));
+
+    fake.sound.played.clear();
+    Page()->UserSets("chk_alert_sound", "0");
+    Page()->Element("button_sound_2");
+    EXPECT_TRUE(fake.sound.played.empty());
+    // The sample reads the page, but stores nothing.
+    EXPECT_TRUE(AppSettings.alertSound);
+}
+
+TEST_F(SettingsWindowTest, TheAlertSoundBoxIsReadBackWhenClicked) {
+    Open();
+    Page()->UserSets("chk_alert_sound", "0");
+    Page()->Element("chk_alert_sound");
+    EXPECT_FALSE(frm.m_alert);
+    EXPECT_EQ(InitValueCalls(), 1);
+    Page()->UserSets("chk_alert_sound", "1");
+    Page()->Element("chk_alert_sound", ElementEvent::MouseDown);
+    EXPECT_FALSE(frm.m_alert);
+}
+
+TEST_F(SettingsWindowTest, VersionLineShowsTheNewestVersionWhenKnown) {
+    Open();
+    newestVersion = "1.1.0";
+    frm.RefreshSettings();
+    EXPECT_EQ(Shown("version"), "1.0.2");
+    EXPECT_EQ(Shown("new_version"), "1.1.0");
+    EXPECT_TRUE(queriedCookies.empty());
+
+    newestVersion.clear();
+    frm.RefreshSettings();
+    EXPECT_EQ(Shown("new_version"), "1.0.2");
+}
+
+TEST_F(SettingsWindowTest, UnreachableVersionServiceShowsTheOwnVersionTwice) {
+    // A real request to a loopback port where nobody listens.
+    fake.network.online = true;
+    AppSettings.webClientBaseUrl = "http://127.0.0.1:9";
+    frm.Create(fake.ports, 7);
+    Page()->CompleteDocument("res:///html/settings.html");
+    EXPECT_EQ(Shown("version"), "1.0.2");
+    EXPECT_EQ(Shown("new_version"), "1.0.2");
+}
+
+TEST_F(SettingsWindowTest, ValuesSetBeforeThePageLoadedReachIt) {
+    AppSettings.soundIndex = "4";
+    frm.Create(fake.ports, 7);
+    // Nothing can be called before the document exists.
+    EXPECT_EQ(InitValueCalls(), 0);
+    Page()->data.clear();
+    Page()->CompleteDocument("res:///html/settings.html");
+    EXPECT_EQ(Shown("selected_sound"), "4");
+    EXPECT_EQ(Shown("version"), "1.0.2");
+    EXPECT_EQ(InitValueCalls(), 1);
+}
+
+TEST(SaveAutostartTest, NeedsAPathToStartFrom) {
+    FakeAutostart autostart;
+    FakeModulePath module;
+    module.executable.clear();
+    SaveAutostart(autostart, module, true);
+    EXPECT_EQ(autostart.writes, 0);
+    // A failed write is not reported and leaves no entry behind.
+    module.executable = "/opt/murmel/murmel-alarm";
+    autostart.succeed = false;
+    SaveAutostart(autostart, module, true);
+    EXPECT_EQ(autostart.entry, "");
+}
+
+}  // namespace
