@@ -6,6 +6,7 @@
 #include "fakes/FakePorts.h"
 #include "settings/CSettingFrm.h"
 #include "settings/SaveAutostart.h"
+#include "unit/ControllerFixture.h"
 
 namespace {
 
@@ -238,6 +239,24 @@ TEST(SaveAutostartTest, NeedsAPathToStartFrom) {
     autostart.succeed = false;
     SaveAutostart(autostart, module, true);
     EXPECT_EQ(autostart.entry, "");
+}
+
+// Both tray menus open the window, each time with what is stored now.
+TEST_F(ControllerTest, SettingsCommandOpensTheWindowWithTheStoredValues) {
+    const AppSettingsRecord before = AppSettings;
+    Start();
+    FakeHtmlWindow* settings = fake.htmlWindows.WithPage(CSettingFrm::kPageId);
+    settings->CompleteDocument("res:///html/settings.html");
+    for (unsigned command : {32791u, 32778u}) {
+        settings->Hide();
+        AppSettings.soundIndex = command == 32791u ? "1" : "3";
+        fake.autostart.entry = command == 32791u ? "" : "/opt/murmel/murmel-alarm";
+        dlg.OnMenuCommand(command);
+        EXPECT_TRUE(settings->visible);
+        EXPECT_EQ(settings->GetData("selected_sound"), AppSettings.soundIndex);
+        EXPECT_EQ(settings->GetData("chk_start"), command == 32791u ? "0" : "1");
+    }
+    AppSettings = before;
 }
 
 }  // namespace
