@@ -69,7 +69,9 @@ void CSettingFrm::OnInitDialog() {
     m_window->Resize(kWidth, kHeight);
     m_window->Center();
     m_window->SetRoundedRegion(kCornerEllipse, kCornerEllipse);
-    m_window->SetDragHandles({"head_title"});
+    // The title text fills much of the bar; a press on it moves the window
+    // as a press on the bar itself does.
+    m_window->SetDragHandles({"head_title", "set_title"});
     RefreshSettings();
 }
 

@@ -59,7 +59,7 @@ TEST_F(SettingsWindowTest, IsASmallRoundedWindowDraggedByItsTitle) {
     EXPECT_EQ(page->region.x, 17);
     EXPECT_EQ(page->region.y, 17);
     EXPECT_TRUE(page->centered);
-    EXPECT_EQ(page->dragHandles, StringList{"head_title"});
+    EXPECT_EQ(page->dragHandles, (StringList{"head_title", "set_title"}));
     EXPECT_FALSE(page->visible);
     EXPECT_EQ(page->bound.at("selected_sound"), DataKind::InputValue);
     EXPECT_EQ(page->bound.at("chk_start"), DataKind::Checkbox);
