@@ -2,7 +2,8 @@
 // and Cancel store, the sound samples and the version line.
 #include <gtest/gtest.h>
 
-#include "controller/PendingConfig.h"
+#include "config/AppSettings.h"
+#include "config/Settings.h"
 #include "fakes/FakePorts.h"
 #include "settings/CSettingFrm.h"
 #include "settings/SaveAutostart.h"
@@ -18,8 +19,13 @@ protected:
         AppSettings.soundIndex = "0";
         AppSettings.messagePreview = true;
         fake.network.online = false;
+        UseSettingsStore(&fake.store, &fake.profile);
     }
-    void TearDown() override { AppSettings = saved; }
+    void TearDown() override {
+        UseSettingsStore(nullptr, nullptr);
+        AppSettings = saved;
+    }
+    using Writes = std::vector<std::pair<std::string, std::string>>;
 
     // Creates the window and lets its page load.
     void Open() {
@@ -64,6 +70,10 @@ TEST_F(SettingsWindowTest, IsASmallRoundedWindowDraggedByItsTitle) {
     EXPECT_EQ(page->bound.at("selected_sound"), DataKind::InputValue);
     EXPECT_EQ(page->bound.at("chk_start"), DataKind::Checkbox);
     EXPECT_EQ(page->bound.at("new_version"), DataKind::InnerText);
+    // The texts come from the string table in the display language.
+    EXPECT_EQ(Shown("set_title"), "Settings");
+    EXPECT_EQ(Shown("sound_5"), " Glass wiper");
+    EXPECT_EQ(Shown("button_cancel"), "Cancel");
 }
 
 TEST_F(SettingsWindowTest, RefreshShowsTheStoredChoicesAndTheEntry) {
@@ -80,6 +90,7 @@ TEST_F(SettingsWindowTest, RefreshShowsTheStoredChoicesAndTheEntry) {
     // The page checks the radio button of the choice in initValue, after the
     // values are in; once by the exchange and once more afterwards.
     EXPECT_EQ(InitValueCalls(), 2);
+    EXPECT_TRUE(fake.store.writes.empty());
 
     fake.autostart.entry.clear();
     AppSettings.alertSound = true;
@@ -96,8 +107,11 @@ TEST_F(SettingsWindowTest, AChoiceWithoutASoundFallsBackToTheFirst) {
         frm.RefreshSettings();
         EXPECT_EQ(Shown("selected_sound"), "0");
         EXPECT_EQ(frm.m_soundChoice, "0");
-        // New messages keep the stored value until the user saves.
+        // The store is repaired at once; new messages keep the old value
+        // until the user saves.
+        EXPECT_EQ(fake.store.writes.back(), std::make_pair(std::string("sound"), std::string("0")));
         EXPECT_EQ(AppSettings.soundIndex, stored);
+        fake.store.writes.clear();
     }
 }
 
@@ -109,6 +123,8 @@ TEST_F(SettingsWindowTest, SaveStoresWhatThePageShowsAndCloses) {
     Page()->UserSets("chk_preview", "0");
     Page()->UserSets("chk_start", "1");
     Page()->Element("button_ok");
+    EXPECT_EQ(fake.store.writes,
+              (Writes{{"alert", "false"}, {"sound", "2"}, {"preview", "false"}}));
     EXPECT_FALSE(AppSettings.alertSound);
     EXPECT_EQ(AppSettings.soundIndex, "2");
     EXPECT_FALSE(AppSettings.messagePreview);
@@ -127,6 +143,7 @@ TEST_F(SettingsWindowTest, SaveWithNothingChangedStillWritesTheEntry) {
     fake.autostart.entry = "/opt/old/place/murmel-alarm";
     Open();
     Page()->Element("button_ok");
+    EXPECT_EQ(fake.store.writes, (Writes{{"alert", "true"}, {"sound", "0"}, {"preview", "true"}}));
     EXPECT_EQ(fake.autostart.writes, 1);
     // The program moved: the entry follows it.
     EXPECT_EQ(fake.autostart.entry, fake.module.executable);
@@ -149,6 +166,7 @@ TEST_F(SettingsWindowTest, CancelAndTheCloseLinkStoreNothing) {
         EXPECT_EQ(AppSettings.soundIndex, "0");
         EXPECT_TRUE(AppSettings.messagePreview);
         EXPECT_EQ(fake.autostart.writes + fake.autostart.deletes, 0);
+        EXPECT_TRUE(fake.store.writes.empty());
         // The next opening shows what is stored, not what was typed.
         frm.RefreshSettings();
         EXPECT_EQ(Shown("chk_alert_sound"), "1");
@@ -156,6 +174,22 @@ TEST_F(SettingsWindowTest, CancelAndTheCloseLinkStoreNothing) {
         EXPECT_EQ(Shown("chk_preview"), "1");
         EXPECT_EQ(Shown("chk_start"), "0");
     }
+}
+
+TEST_F(SettingsWindowTest, FailedWritesStillChangeWhatNewMessagesUse) {
+    Open();
+    fake.store.failWrites = true;
+    fake.autostart.succeed = false;
+    Page()->UserSets("chk_alert_sound", "0");
+    Page()->UserSets("selected_sound", "4");
+    Page()->UserSets("chk_start", "1");
+    Page()->Element("button_ok");
+    EXPECT_FALSE(AppSettings.alertSound);
+    EXPECT_EQ(AppSettings.soundIndex, "4");
+    EXPECT_TRUE(fake.store.values.empty());
+    // The next opening shows the real state of the entry.
+    frm.RefreshSettings();
+    EXPECT_EQ(Shown("chk_start"), "0");
 }
 
 TEST_F(SettingsWindowTest, SamplesPlayOnlyWithTheAlertSoundOn) {
