@@ -2,45 +2,16 @@
 // switching the sound controls, the radio buttons choosing the sound, and
 // the keys that must not end the window.
 #include <gdk/gdk.h>
-#include <webkit2/webkit2.h>
 
 #include <memory>
 
 #include "integration/HtmlWindowHarness.h"
+#include "integration/PageInput.h"
 #include "platform/linux/WebKitHtmlWindow.h"
 #include "platform/linux/WebKitHtmlWindowFactory.h"
 #include "settings/CSettingFrm.h"
 
 namespace {
-
-// The value of a script expression as text; "<error>" when it threw.
-std::string Eval(IHtmlWindow& window, const std::string& expression) {
-    std::optional<std::string> result;
-    webkit_web_view_evaluate_javascript(
-        dynamic_cast<WebKitHtmlWindow&>(window).View(), ("String(" + expression + ")").c_str(), -1,
-        nullptr, nullptr, nullptr,
-        [](GObject* view, GAsyncResult* res, gpointer out) {
-            JSCValue* value =
-                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), res, nullptr);
-            auto* text = static_cast<std::optional<std::string>*>(out);
-            if (!value) {
-                *text = "<error>";
-                return;
-            }
-            char* s = jsc_value_to_string(value);
-            *text = s;
-            g_free(s);
-            g_object_unref(value);
-        },
-        &result);
-    RunUntil([&] { return result.has_value(); });
-    return result.value_or("<timeout>");
-}
-
-void Xdotool(const std::string& args) {
-    const std::string command = "xdotool " + args;
-    ASSERT_TRUE(g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, nullptr, nullptr));
-}
 
 constexpr const char* kSoundControlsEnabled =
     "[0,1,2,3,4].map(function (i) {"
@@ -72,17 +43,7 @@ protected:
         ASSERT_TRUE(RunUntil([&] { return window->IsVisible() && window->GetRect().left == 100; }));
     }
 
-    // Clicks the middle of an element with the real pointer.
-    void ClickOn(const std::string& id) {
-        const std::string box = "document.getElementById('" + id + "').getBoundingClientRect()";
-        const int x =
-            std::stoi(Eval(*window, "Math.round(" + box + ".left + " + box + ".width / 2)"));
-        const int y =
-            std::stoi(Eval(*window, "Math.round(" + box + ".top + " + box + ".height / 2)"));
-        const Rect at = window->GetRect();
-        Xdotool("mousemove " + std::to_string(at.left + x) + " " + std::to_string(at.top + y) +
-                " click 1");
-    }
+    void ClickOn(const std::string& id) { ClickElement(*window, id); }
     bool Clicked(const std::string& id) {
         return RunUntil([&] {
             for (const auto& e : events.elements)
@@ -107,11 +68,11 @@ WebKitHtmlWindowFactory* SettingsPageTest::factory = nullptr;
 
 TEST_F(SettingsPageTest, InitValueChecksTheStoredSound) {
     Fill("3", true);
-    EXPECT_EQ(Eval(*window, "document.querySelector('input[name=soundR]:checked').id"),
+    EXPECT_EQ(EvalInPage(*window, "document.querySelector('input[name=soundR]:checked').id"),
               "radio_sound_3");
-    EXPECT_EQ(Eval(*window, "soundLength"), "5");
-    EXPECT_EQ(Eval(*window, kSoundControlsEnabled), "ee ee ee ee ee");
-    EXPECT_EQ(Eval(*window, "document.getElementById('soundbox').className"), "");
+    EXPECT_EQ(EvalInPage(*window, "soundLength"), "5");
+    EXPECT_EQ(EvalInPage(*window, kSoundControlsEnabled), "ee ee ee ee ee");
+    EXPECT_EQ(EvalInPage(*window, "document.getElementById('soundbox').className"), "");
 }
 
 TEST_F(SettingsPageTest, UncheckingTheAlertSoundDisablesTheSoundControls) {
@@ -119,8 +80,8 @@ TEST_F(SettingsPageTest, UncheckingTheAlertSoundDisablesTheSoundControls) {
     ClickOn("chk_alert_sound");
     ASSERT_TRUE(Clicked("chk_alert_sound"));
     EXPECT_EQ(window->GetData("chk_alert_sound"), "0");
-    EXPECT_EQ(Eval(*window, kSoundControlsEnabled), "dd dd dd dd dd");
-    EXPECT_EQ(Eval(*window, "document.getElementById('soundbox').className"), "soundDim");
+    EXPECT_EQ(EvalInPage(*window, kSoundControlsEnabled), "dd dd dd dd dd");
+    EXPECT_EQ(EvalInPage(*window, "document.getElementById('soundbox').className"), "soundDim");
     // A disabled sample button reports nothing.
     events.elements.clear();
     ClickOn("button_sound_1");
@@ -129,8 +90,8 @@ TEST_F(SettingsPageTest, UncheckingTheAlertSoundDisablesTheSoundControls) {
 
     ClickOn("chk_alert_sound");
     ASSERT_TRUE(RunUntil([&] { return window->GetData("chk_alert_sound") == "1"; }));
-    EXPECT_EQ(Eval(*window, kSoundControlsEnabled), "ee ee ee ee ee");
-    EXPECT_EQ(Eval(*window, "document.getElementById('soundbox').className"), "");
+    EXPECT_EQ(EvalInPage(*window, kSoundControlsEnabled), "ee ee ee ee ee");
+    EXPECT_EQ(EvalInPage(*window, "document.getElementById('soundbox').className"), "");
 }
 
 TEST_F(SettingsPageTest, RadioButtonsAndTheirLabelsChooseTheSound) {
@@ -138,10 +99,10 @@ TEST_F(SettingsPageTest, RadioButtonsAndTheirLabelsChooseTheSound) {
     const std::string selected = "document.getElementById('selected_sound').value";
     ClickOn("radio_sound_2");
     ASSERT_TRUE(Clicked("radio_sound_2"));
-    EXPECT_TRUE(RunUntil([&] { return Eval(*window, selected) == "2"; }));
+    EXPECT_TRUE(RunUntil([&] { return EvalInPage(*window, selected) == "2"; }));
     ClickOn("sound_5");  // the label of the fifth sound
-    EXPECT_TRUE(RunUntil([&] { return Eval(*window, selected) == "4"; }));
-    EXPECT_EQ(Eval(*window, "document.getElementById('radio_sound_4').checked"), "true");
+    EXPECT_TRUE(RunUntil([&] { return EvalInPage(*window, selected) == "4"; }));
+    EXPECT_EQ(EvalInPage(*window, "document.getElementById('radio_sound_4').checked"), "true");
     // What Save reads when it is pressed.
     ClickOn("button_ok");
     ASSERT_TRUE(Clicked("button_ok"));
@@ -151,8 +112,8 @@ TEST_F(SettingsPageTest, RadioButtonsAndTheirLabelsChooseTheSound) {
 TEST_F(SettingsPageTest, AChoiceWithoutARowStillFollowsTheAlertSoundBox) {
     Fill("2", true);
     Fill("5", false);
-    EXPECT_EQ(Eval(*window, kSoundControlsEnabled), "dd dd dd dd dd");
-    EXPECT_EQ(Eval(*window, "document.getElementById('soundbox').className"), "soundDim");
+    EXPECT_EQ(EvalInPage(*window, kSoundControlsEnabled), "dd dd dd dd dd");
+    EXPECT_EQ(EvalInPage(*window, "document.getElementById('soundbox').className"), "soundDim");
 }
 
 TEST_F(SettingsPageTest, EnterActsAsSpaceAndEscapeDoesNothing) {
@@ -162,18 +123,19 @@ TEST_F(SettingsPageTest, EnterActsAsSpaceAndEscapeDoesNothing) {
     ASSERT_TRUE(RunUntil([&] { return window->GetData("chk_preview") == "1"; }));
     Xdotool("key Return");
     ASSERT_TRUE(RunUntil([&] {
-        return Eval(*window, "document.getElementById('chk_preview').checked") == "false";
+        return EvalInPage(*window, "document.getElementById('chk_preview').checked") == "false";
     }));
     Xdotool("key Escape");
     Xdotool("key Return");
-    ASSERT_TRUE(RunUntil(
-        [&] { return Eval(*window, "document.getElementById('chk_preview').checked") == "true"; }));
+    ASSERT_TRUE(RunUntil([&] {
+        return EvalInPage(*window, "document.getElementById('chk_preview').checked") == "true";
+    }));
     EXPECT_TRUE(window->IsVisible());
     EXPECT_TRUE(events.keys.empty());
 
     // Enter on a focused button presses it, once.
     events.elements.clear();
-    Eval(*window, "document.getElementById('button_sound_3').focus()");
+    EvalInPage(*window, "document.getElementById('button_sound_3').focus()");
     Xdotool("key Return");
     ASSERT_TRUE(Clicked("button_sound_3"));
     Call(*window, "setUseSound");

@@ -12,6 +12,7 @@
 #include "config/AppSettings.h"
 #include "config/Settings.h"
 #include "integration/HtmlWindowHarness.h"
+#include "integration/PageInput.h"
 #include "integration/support/LoopbackHttpServer.h"
 #include "platform/linux/EnvDisplayLanguage.h"
 #include "platform/linux/GdkDesktop.h"
@@ -54,11 +55,6 @@ public:
     void PopupMenu(const std::vector<TrayMenuItem>&, Point) override {}
 };
 
-void Xdotool(const std::string& args) {
-    const std::string command = "xdotool " + args;
-    ASSERT_TRUE(g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, nullptr, nullptr));
-}
-
 class SettingsWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -86,35 +82,9 @@ protected:
                                   nullptr);
     }
 
-    WebKitHtmlWindow& Native() { return dynamic_cast<WebKitHtmlWindow&>(*frm.Window()); }
     std::string StoredText() { return ReadAll(ConfigHome() + "/OSTRAND/Murmel Alarm.conf"); }
 
-    // Clicks the middle of a page element with the real pointer.
-    void ClickOn(const std::string& id) {
-        std::optional<std::string> where;
-        webkit_web_view_evaluate_javascript(
-            Native().View(),
-            ("(function(){var r=document.getElementById('" + id +
-             "').getBoundingClientRect();return Math.round(r.left+r.width/2)+' '+"
-             "Math.round(r.top+r.height/2);})()")
-                .c_str(),
-            -1, nullptr, nullptr, nullptr,
-            [](GObject* view, GAsyncResult* res, gpointer out) {
-                JSCValue* v =
-                    webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), res, nullptr);
-                char* s = v ? jsc_value_to_string(v) : g_strdup("0 0");
-                *static_cast<std::optional<std::string>*>(out) = s;
-                g_free(s);
-                if (v) g_object_unref(v);
-            },
-            &where);
-        ASSERT_TRUE(RunUntil([&] { return where.has_value(); }));
-        int x = 0, y = 0;
-        std::istringstream(*where) >> x >> y;
-        const Rect at = frm.Window()->GetRect();
-        Xdotool("mousemove " + std::to_string(at.left + x) + " " + std::to_string(at.top + y) +
-                " click 1");
-    }
+    void ClickOn(const std::string& id) { ClickElement(*frm.Window(), id); }
 
     LoopbackHttpServer server;
     std::string workDir, soundLog;
