@@ -56,7 +56,8 @@ std::vector<std::string> FilesIn(const std::string& dir) {
 std::string MakeProgram(const std::string& dir, const std::string& name) {
     g_mkdir_with_parents(dir.c_str(), 0700);
     const std::string path = dir + "/" + name;
-    WriteAll(path, "#!/bin/sh\necho \"$#\" > \"$0.started\"\n");
+    // The mark appears whole: written aside, then renamed.
+    WriteAll(path, "#!/bin/sh\necho \"$#\" > \"$0.part\" && mv \"$0.part\" \"$0.started\"\n");
     g_chmod(path.c_str(), 0755);
     return path;
 }
