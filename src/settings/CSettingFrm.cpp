@@ -3,8 +3,8 @@
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
-#include "desktop/AlertSound.h"
 #include "net/VersionCheck.h"
+#include "notify/AlertSound.h"
 #include "settings/SaveAutostart.h"
 
 namespace {
@@ -159,7 +159,8 @@ void CSettingFrm::OnClickSoundSample(const std::string& elementId) {
     if (!m_alert || !m_ports || elementId.empty()) return;
     const char last = elementId.back();
     if (last < '0' || last > '9') return;
-    PlayAlertSound(m_ports->sound, m_ports->module, last - '0' + 1);
+    // The button's number is the sound's zero-based index, as stored.
+    PlayAlertSound(m_ports->sound, m_ports->module, std::string(1, last), InstalledDataDirectory());
 }
 
 void CSettingFrm::OnDocumentComplete(const std::string& url, bool topLevel) {

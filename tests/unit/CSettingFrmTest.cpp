@@ -5,6 +5,7 @@
 #include "config/AppSettings.h"
 #include "config/Settings.h"
 #include "fakes/FakePorts.h"
+#include "notify/AlertSound.h"
 #include "settings/CSettingFrm.h"
 #include "settings/SaveAutostart.h"
 #include "unit/ControllerFixture.h"
@@ -194,19 +195,20 @@ TEST_F(SettingsWindowTest, FailedWritesStillChangeWhatNewMessagesUse) {
 
 TEST_F(SettingsWindowTest, SamplesPlayOnlyWithTheAlertSoundOn) {
     fake.sound.existing = {"/home/user/sound/sound1.wav", "/home/user/sound/sound3.wav",
-                           "/opt/murmel/sound/sound5.wav"};
+                           InstalledDataDirectory() + "/sound/sound5.wav"};
     Open();
     Page()->UserSets("chk_alert_sound", "1");
     Page()->Element("button_sound_2");
     Page()->Element("button_sound_0");
-    // Not under the working directory: the copy beside the executable.
+    // Not under the working directory: the installed copy.
     Page()->Element("button_sound_4");
     // Neither: the desktop's own new-message sound.
     Page()->Element("button_sound_1");
     EXPECT_EQ(fake.sound.played,
-              (std::vector<std::string>{
-                  "file:/home/user/sound/sound3.wav", "file:/home/user/sound/sound1.wav",
-                  "file:/opt/murmel/sound/sound5.wav", "theme:message-new-instant"}));
+              (std::vector<std::string>{"file:/home/user/sound/sound3.wav",
+                                        "file:/home/user/sound/sound1.wav",
+                                        "file:" + InstalledDataDirectory() + "/sound/sound5.wav",
+                                        "theme:message-new-instant"}));
 
     fake.sound.played.clear();
     Page()->UserSets("chk_alert_sound", "0");
