@@ -9,6 +9,9 @@ import unittest
 
 from desktop import wait_for
 from support import LOGIN_TITLE, ProgramTest
+import test_notifications
+from test_notifications import EMAIL, PASSWORD
+from test_signin import SignedInTest
 from trayhost import TrayHost
 
 SETTINGS = (387, 504)
@@ -115,3 +118,40 @@ class SettingsFromTheTray(ProgramTest):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class SavedChoicesReachTheNextMessage(SignedInTest):
+    # Not imported by name, so that this module does not run its tests.
+    launch = test_notifications.Notifications.launch
+    toasts = test_notifications.Notifications.toasts
+    close_window = test_notifications.Notifications.close_window
+    settings_window = SettingsFromTheTray.settings_window
+    open_settings = SettingsFromTheTray.open_settings
+    played = SettingsFromTheTray.played
+
+    def click_in(self, window, place):
+        SettingsFromTheTray.click(self, window, place)
+
+    def test_new_sound_and_no_preview_apply_to_the_next_message(self):
+        self.launch()
+        self.sign_in(EMAIL, PASSWORD)
+        client = wait_for(self.web_client, timeout=40, what="web-client window")[0]
+        self.close_window(client["id"])
+        wait_for(lambda: not self.web_client(), what="web client hidden")
+
+        window = self.open_settings()
+        self.click_in(window, RADIO_SOUND_3)
+        self.click_in(window, SAMPLE_SOUND_3)
+        wait_for(lambda: any(p.endswith("/sound/sound4.wav") for p in self.played()),
+                 what="the fourth sound's sample")
+        self.click_in(window, CHK_PREVIEW)
+        self.click_in(window, BUTTON_OK)
+        wait_for(lambda: not self.settings_window(), what="settings window closed")
+
+        before = len(self.played())
+        self.service.message("Ada Berg", "Lunch at noon?", "conv-ada")
+        wait_for(self.toasts, what="toast")
+        wait_for(lambda: len(self.played()) > before, what="alert sound")
+        self.assertTrue(self.played()[-1].endswith("/sound/sound4.wav"), self.played())
+        time.sleep(0.8)
+        self.save_screenshot("settings-applied-toast")
