@@ -21,6 +21,7 @@
 #include "platform/linux/UnixSingleInstance.h"
 #include "platform/linux/WebKitBrowserSession.h"
 #include "platform/linux/WebKitHtmlWindowFactory.h"
+#include "platform/linux/XdgAutostart.h"
 
 namespace {
 // Every adapter of the program, made once this process is the one instance.
@@ -41,8 +42,9 @@ struct LinuxDesktop {
     LocalClock clock;
     EnvDisplayLanguage language;
     GdkDesktop desktop;
+    XdgAutostart autostart;
     Ports ports{loop,   htmlWindows, dialogs, messageBox, tray,  store,    profile, module,
-                *sound, shell,       network, browser,    clock, language, desktop};
+                *sound, shell,       network, browser,    clock, language, desktop, autostart};
 };
 }  // namespace
 

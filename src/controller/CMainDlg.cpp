@@ -69,7 +69,7 @@ bool CMainDlg::OnInitDialog() {
     if (m_window->HasDocument() && m_page.BindDocument(m_window.get()))
         m_page.InvokeScript("showLoginStatus", "1");
 
-    m_settings.Create(m_ports.htmlWindows, m_hWnd);
+    m_settings.Create(m_ports, m_hWnd);
 
     // The toasts stand in a column at the bottom right of the work area,
     // index 0 lowest, 5 pixels apart and 10 from the edges. Their places are

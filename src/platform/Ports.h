@@ -1,6 +1,7 @@
 #pragma once
 // Every port the core uses, handed to the controller at start-up. The Linux
 // adapters fill it in main; unit tests fill it with fakes.
+#include "platform/Autostart.h"
 #include "platform/BrowserSession.h"
 #include "platform/EventLoop.h"
 #include "platform/HtmlWindow.h"
@@ -26,4 +27,5 @@ struct Ports {
     IClock& clock;
     IDisplayLanguage& language;
     IDesktop& desktop;
+    IAutostart& autostart;
 };

@@ -1,5 +1,6 @@
 #pragma once
 // Every port as a fake, gathered for the controller's tests.
+#include "fakes/FakeAutostart.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeEventLoop.h"
@@ -26,7 +27,8 @@ struct FakePorts {
     FakeClock clock;
     FakeDisplayLanguage language;
     FakeDesktop desktop;
+    FakeAutostart autostart;
 
     Ports ports{loop,  htmlWindows, dialogs, messageBox, tray,  store,    profile, module,
-                sound, shell,       network, browser,    clock, language, desktop};
+                sound, shell,       network, browser,    clock, language, desktop, autostart};
 };

@@ -20,6 +20,11 @@ const std::map<int, const char*>& Table() {
         {262, "img/logotext.svg"},
         {263, "img/minimize.svg"},
         {264, "img/close.svg"},
+        // The settings page's sample button and section icons.
+        {281, "img/play.svg"},
+        {282, "img/sound.svg"},
+        {283, "img/preview.svg"},
+        {284, "img/start.svg"},
     };
     return table;
 }

@@ -1,0 +1,90 @@
+#include "platform/linux/XdgAutostart.h"
+
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr const char* kGroup = "Desktop Entry";
+// A larger file is no entry of ours, and is not read.
+constexpr gsize kMaxEntryBytes = 64 * 1024;
+
+std::string ConfigHome() {
+    // Not GLib's cached value: a changed XDG_CONFIG_HOME is honoured.
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && *xdg == '/') return xdg;
+    return std::string(g_get_home_dir()) + "/.config";
+}
+
+using KeyFilePtr = std::unique_ptr<GKeyFile, decltype(&g_key_file_free)>;
+
+}  // namespace
+
+std::string QuoteExecArgument(const std::string& path) {
+    static const char kReserved[] = " \t\n\"'\\><~|&;$*?#()`";
+    std::string escaped;
+    bool quote = false;
+    for (char c : path) {
+        if (c == '%') {
+            escaped += "%%";
+            continue;
+        }
+        if (c != '\0' && std::strchr(kReserved, c)) quote = true;
+        if (c == '"' || c == '`' || c == '$' || c == '\\') escaped += '\\';
+        escaped += c;
+    }
+    return quote ? "\"" + escaped + "\"" : escaped;
+}
+
+XdgAutostart::XdgAutostart() : m_path(ConfigHome() + "/autostart/murmel-alarm.desktop") {}
+
+std::string XdgAutostart::ReadRunEntry() {
+    char* contents = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(m_path.c_str(), &contents, &length, nullptr)) return {};
+    KeyFilePtr file(g_key_file_new(), &g_key_file_free);
+    const bool parsed =
+        length <= kMaxEntryBytes &&
+        g_key_file_load_from_data(file.get(), contents, length, G_KEY_FILE_NONE, nullptr);
+    g_free(contents);
+    if (!parsed) return {};
+    char* exec = g_key_file_get_string(file.get(), kGroup, "Exec", nullptr);
+    if (!exec) return {};
+    std::string result(exec);
+    g_free(exec);
+    return result;
+}
+
+bool XdgAutostart::WriteRunEntry(const std::string& path) {
+    if (path.empty() || path.find('\0') != std::string::npos) return false;
+    KeyFilePtr file(g_key_file_new(), &g_key_file_free);
+    g_key_file_set_string(file.get(), kGroup, "Type", "Application");
+    g_key_file_set_string(file.get(), kGroup, "Name", "Murmel Alarm");
+    // set_string escapes the backslashes the quoting put in, as a string
+    // value must have them.
+    g_key_file_set_string(file.get(), kGroup, "Exec", QuoteExecArgument(path).c_str());
+    g_key_file_set_string(file.get(), kGroup, "Terminal", "false");
+    gsize length = 0;
+    char* data = g_key_file_to_data(file.get(), &length, nullptr);
+    char* dir = g_path_get_dirname(m_path.c_str());
+    bool ok = g_mkdir_with_parents(dir, 0700) == 0;
+    g_free(dir);
+    // A temporary file renamed over the entry: the desktop never starts
+    // from half an entry.
+    ok = ok &&
+         g_file_set_contents_full(m_path.c_str(), data, static_cast<gssize>(length),
+                                  static_cast<GFileSetContentsFlags>(
+                                      G_FILE_SET_CONTENTS_CONSISTENT | G_FILE_SET_CONTENTS_DURABLE),
+                                  0644, nullptr);
+    g_free(data);
+    return ok;
+}
+
+bool XdgAutostart::DeleteRunEntry() {
+    return g_unlink(m_path.c_str()) == 0 || errno == ENOENT;
+}

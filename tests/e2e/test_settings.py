@@ -1,0 +1,157 @@
+"""Settings as a user changes them: the window opened from the tray menu, a
+sound tried and chosen, the message preview switched off and the program
+set to start with the desktop; Save keeps them, Cancel does not."""
+
+import configparser
+import os
+import time
+import unittest
+
+from desktop import wait_for
+from support import LOGIN_TITLE, ProgramTest
+import test_notifications
+from test_notifications import EMAIL, PASSWORD
+from test_signin import SignedInTest
+from trayhost import TrayHost
+
+SETTINGS = (387, 504)
+# Places on the settings page, from its top left corner.
+RADIO_SOUND_3 = (72, 217)
+SAMPLE_SOUND_3 = (356, 217)
+CHK_PREVIEW = (48, 287)
+CHK_START = (48, 362)
+BUTTON_OK = (132, 464)
+BUTTON_CANCEL = (255, 464)
+
+
+class SettingsFromTheTray(ProgramTest):
+    def setUp(self):
+        super().setUp()
+        self.tray = TrayHost(self.desktop.env["DBUS_SESSION_BUS_ADDRESS"])
+        self.addCleanup(self.tray.close)
+        self.sounds = os.path.join(self.desktop.root, "sounds.log")
+        self.program = self.install()
+        # Alert sounds are looked for under the working directory first.
+        folder = os.path.join(os.path.dirname(self.program), "sound")
+        os.makedirs(folder, exist_ok=True)
+        for n in range(1, 6):
+            with open(os.path.join(folder, f"sound{n}.wav"), "wb") as f:
+                f.write(b"RIFF")
+        self.proc = self.desktop.start(self.program, {"MURMEL_SOUND_LOG": self.sounds})
+        wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid),
+                 what="login window")
+        # The login window comes forward once more when its page has settled.
+        time.sleep(2.0)
+        self.config = self.desktop.env["XDG_CONFIG_HOME"]
+
+    # -- helpers ------------------------------------------------------------
+    def settings_window(self):
+        for w in self.desktop.windows(pid=self.proc.pid):
+            if w["mapped"] and (w["width"], w["height"]) == SETTINGS:
+                return w
+        return None
+
+    def open_settings(self):
+        self.tray.choose("Settings")
+        window = wait_for(self.settings_window, what="settings window")
+        wait_for(lambda: self.desktop.active_window() == window["id"],
+                 what="settings window active")
+        time.sleep(1.5)  # the page paints its values
+        return window
+
+    def click(self, window, place):
+        self.desktop.xdotool("mousemove", window["x"] + place[0], window["y"] + place[1],
+                             "click", "1")
+
+    def played(self):
+        if not os.path.exists(self.sounds):
+            return []
+        with open(self.sounds) as f:
+            return [line.strip() for line in f if line.strip()]
+
+    def stored(self):
+        parser = configparser.ConfigParser(interpolation=None)
+        parser.read(os.path.join(self.config, "OSTRAND", "Murmel Alarm.conf"))
+        return {k: v for s in parser.sections() for k, v in parser[s].items()}
+
+    def autostart_entry(self):
+        path = os.path.join(self.config, "autostart", "murmel-alarm.desktop")
+        if not os.path.exists(path):
+            return None
+        with open(path) as f:
+            return f.read()
+
+    # -- the tests ----------------------------------------------------------
+    def test_save_keeps_the_choices_and_cancel_drops_them(self):
+        window = self.open_settings()
+        self.save_screenshot("settings-window")
+        self.click(window, RADIO_SOUND_3)
+        self.click(window, SAMPLE_SOUND_3)
+        wait_for(lambda: any(p.endswith("/sound/sound4.wav") for p in self.played()),
+                 what="the fourth sound's sample")
+        self.click(window, CHK_PREVIEW)
+        self.click(window, CHK_START)
+        self.click(window, BUTTON_OK)
+        wait_for(lambda: not self.settings_window(), what="settings window closed")
+
+        values = self.stored()
+        self.assertEqual((values.get("alert"), values.get("sound"), values.get("preview")),
+                         ("true", "3", "false"))
+        self.assertIn(f"Exec={self.program}\n", self.autostart_entry() or "")
+
+        # Changed, then cancelled: nothing is stored.
+        window = self.open_settings()
+        self.click(window, CHK_START)
+        self.click(window, CHK_PREVIEW)
+        self.click(window, BUTTON_CANCEL)
+        wait_for(lambda: not self.settings_window(), what="settings window closed")
+        self.assertEqual(self.stored(), values)
+        self.assertIsNotNone(self.autostart_entry())
+
+        # Unchecked and saved: the entry goes.
+        window = self.open_settings()
+        self.click(window, CHK_START)
+        self.click(window, BUTTON_OK)
+        wait_for(lambda: self.autostart_entry() is None, what="autostart entry removed")
+        self.assertIsNone(self.proc.poll())
+
+
+if __name__ == "__main__":
+    unittest.main()
+
+
+class SavedChoicesReachTheNextMessage(SignedInTest):
+    # Not imported by name, so that this module does not run its tests.
+    launch = test_notifications.Notifications.launch
+    toasts = test_notifications.Notifications.toasts
+    close_window = test_notifications.Notifications.close_window
+    settings_window = SettingsFromTheTray.settings_window
+    open_settings = SettingsFromTheTray.open_settings
+    played = SettingsFromTheTray.played
+
+    def click_in(self, window, place):
+        SettingsFromTheTray.click(self, window, place)
+
+    def test_new_sound_and_no_preview_apply_to_the_next_message(self):
+        self.launch()
+        self.sign_in(EMAIL, PASSWORD)
+        client = wait_for(self.web_client, timeout=40, what="web-client window")[0]
+        self.close_window(client["id"])
+        wait_for(lambda: not self.web_client(), what="web client hidden")
+
+        window = self.open_settings()
+        self.click_in(window, RADIO_SOUND_3)
+        self.click_in(window, SAMPLE_SOUND_3)
+        wait_for(lambda: any(p.endswith("/sound/sound4.wav") for p in self.played()),
+                 what="the fourth sound's sample")
+        self.click_in(window, CHK_PREVIEW)
+        self.click_in(window, BUTTON_OK)
+        wait_for(lambda: not self.settings_window(), what="settings window closed")
+
+        before = len(self.played())
+        self.service.message("Ada Berg", "Lunch at noon?", "conv-ada")
+        wait_for(self.toasts, what="toast")
+        wait_for(lambda: len(self.played()) > before, what="alert sound")
+        self.assertTrue(self.played()[-1].endswith("/sound/sound4.wav"), self.played())
+        time.sleep(0.8)
+        self.save_screenshot("settings-applied-toast")

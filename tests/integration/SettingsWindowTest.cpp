@@ -1,0 +1,176 @@
+// The settings window on real parts: the engine under a real display, the
+// settings file and the autostart entry in fresh XDG folders, a version
+// service on loopback and the recording sound adapter.
+#include <gdk/gdk.h>
+#include <glib/gstdio.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "config/AppSettings.h"
+#include "config/Settings.h"
+#include "integration/HtmlWindowHarness.h"
+#include "integration/PageInput.h"
+#include "integration/support/LoopbackHttpServer.h"
+#include "platform/linux/EnvDisplayLanguage.h"
+#include "platform/linux/GdkDesktop.h"
+#include "platform/linux/GioNetworkStatus.h"
+#include "platform/linux/GioShell.h"
+#include "platform/linux/GlibEventLoop.h"
+#include "platform/linux/GtkMessageBox.h"
+#include "platform/linux/GtkTextDialog.h"
+#include "platform/linux/IniProfileFile.h"
+#include "platform/linux/KeyFileStore.h"
+#include "platform/linux/LocalClock.h"
+#include "platform/linux/ProcModulePath.h"
+#include "platform/linux/RecordingSound.h"
+#include "platform/linux/WebKitBrowserSession.h"
+#include "platform/linux/WebKitHtmlWindow.h"
+#include "platform/linux/WebKitHtmlWindowFactory.h"
+#include "platform/linux/XdgAutostart.h"
+#include "settings/CSettingFrm.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string ConfigHome() {
+    return std::getenv("XDG_CONFIG_HOME");
+}
+
+// The settings window needs no tray.
+class NoTray : public ITray {
+public:
+    void SetEvents(ITrayEvents*) override {}
+    bool Add(const TrayIconData&) override { return true; }
+    bool Modify(const TrayIconData&) override { return true; }
+    bool Delete() override { return true; }
+    void PopupMenu(const std::vector<TrayMenuItem>&, Point) override {}
+};
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Sounds are looked for under the working directory.
+        char pattern[] = "/tmp/murmel-sounds.XXXXXX";
+        workDir = g_mkdtemp(pattern);
+        g_mkdir_with_parents((workDir + "/sound").c_str(), 0700);
+        for (int n = 1; n <= 5; ++n)
+            std::ofstream(workDir + "/sound/sound" + std::to_string(n) + ".wav") << "RIFF";
+        ASSERT_EQ(chdir(workDir.c_str()), 0);
+        soundLog = workDir + "/sounds.log";
+
+        server.SetReply(
+            "/plugin/version.json", 200,
+            R"({"success": true, "data": {"uptodate": "true", "newversion": "1.0.3"}})");
+        AppSettings = AppSettingsRecord{};
+        AppSettings.webClientBaseUrl = server.HttpBase();
+        AppSettings.soundIndex = "7";
+        UseSettingsStore(&store, &profile);
+        g_unlink(autostart.EntryPath().c_str());
+    }
+    void TearDown() override {
+        UseSettingsStore(nullptr, nullptr);
+        g_spawn_command_line_sync(("rm -rf " + workDir).c_str(), nullptr, nullptr, nullptr,
+                                  nullptr);
+    }
+
+    std::string StoredText() { return ReadAll(ConfigHome() + "/OSTRAND/Murmel Alarm.conf"); }
+
+    void ClickOn(const std::string& id) { ClickElement(*frm.Window(), id); }
+
+    LoopbackHttpServer server;
+    std::string workDir, soundLog;
+    GlibEventLoop loop;
+    WebKitHtmlWindowFactory htmlWindows{""};
+    GtkTextDialogFactory dialogs;
+    GtkMessageBox messageBox;
+    NoTray tray;
+    KeyFileStore store;
+    IniProfileFile profile;
+    ProcModulePath module;
+    GioShell shell;
+    GioNetworkStatus network;
+    WebKitBrowserSession browser{htmlWindows.Context()};
+    LocalClock clock;
+    EnvDisplayLanguage language;
+    GdkDesktop desktop;
+    XdgAutostart autostart;
+    CSettingFrm frm;
+};
+
+TEST_F(SettingsWindowTest, OpensFillsPlaysAndSaves) {
+    RecordingSound recorder(soundLog);
+    Ports ports{loop,     htmlWindows, dialogs, messageBox, tray,  store,    profile, module,
+                recorder, shell,       network, browser,    clock, language, desktop, autostart};
+    frm.Create(ports, 1);
+    ASSERT_NE(frm.Window(), nullptr);
+    // A choice with no sound was put right in the file at once.
+    EXPECT_NE(StoredText().find("sound=0"), std::string::npos) << StoredText();
+
+    frm.Window()->Show();
+    frm.RefreshSettings();
+    ASSERT_TRUE(RunUntil([&] { return frm.Window()->IsVisible(); }));
+    EXPECT_EQ(frm.Window()->GetRect().Width(), 387);
+    EXPECT_EQ(frm.Window()->GetRect().Height(), 504);
+    ASSERT_TRUE(RunUntil([&] { return frm.Window()->GetData("new_version") == "1.0.3"; }));
+    EXPECT_EQ(frm.Window()->GetData("version"), "1.0.2");
+    EXPECT_EQ(frm.Window()->GetData("set_title"), "Settings");
+
+    // Let the page paint, then keep a picture of the window.
+    bool painted = false;
+    g_timeout_add(
+        800,
+        [](gpointer p) -> gboolean {
+            *static_cast<bool*>(p) = true;
+            return G_SOURCE_REMOVE;
+        },
+        &painted);
+    RunUntil([&] { return painted; });
+    g_mkdir_with_parents(MURMEL_TEST_ARTIFACTS, 0755);
+    const Rect r = frm.Window()->GetRect();
+    GdkPixbuf* shot =
+        gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.left, r.top, 387, 504);
+    ASSERT_NE(shot, nullptr);
+    EXPECT_TRUE(gdk_pixbuf_save(shot, MURMEL_TEST_ARTIFACTS "/settings-window.png", "png", nullptr,
+                                nullptr));
+    // Rounded: the corner shows what lies behind the window.
+    const guchar* pixels = gdk_pixbuf_get_pixels(shot);
+    const int stride = gdk_pixbuf_get_rowstride(shot), channels = gdk_pixbuf_get_n_channels(shot);
+    auto red = [&](int x, int y) { return pixels[y * stride + x * channels]; };
+    EXPECT_LT(red(0, 0), 60);
+    EXPECT_GT(red(193, 390), 200);  // the page's white
+    g_object_unref(shot);
+
+    ClickOn("radio_sound_3");
+    ClickOn("button_sound_3");
+    ASSERT_TRUE(RunUntil([&] { return !ReadAll(soundLog).empty(); }));
+    EXPECT_EQ(ReadAll(soundLog), workDir + "/sound/sound4.wav\n");
+
+    ClickOn("chk_preview");
+    ClickOn("chk_start");
+    ClickOn("button_ok");
+    ASSERT_TRUE(RunUntil([&] { return !frm.Window()->IsVisible(); }));
+    EXPECT_EQ(AppSettings.soundIndex, "3");
+    EXPECT_FALSE(AppSettings.messagePreview);
+    const std::string stored = StoredText();
+    EXPECT_NE(stored.find("alert=true"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("sound=3"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("preview=false"), std::string::npos) << stored;
+    EXPECT_EQ(autostart.ReadRunEntry(), module.ExecutablePath());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new GtkEnvironment);
+    return RUN_ALL_TESTS();
+}
