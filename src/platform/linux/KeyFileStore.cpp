@@ -1,5 +1,7 @@
 #include "platform/linux/KeyFileStore.h"
 
+#include "platform/linux/AtomicKeyFile.h"
+
 #include <glib.h>
 #include <glib/gstdio.h>
 
@@ -36,20 +38,7 @@ KeyFilePtr Load(const std::string& path) {
 }
 
 bool Save(const std::string& path, GKeyFile* file) {
-    gsize length = 0;
-    char* data = g_key_file_to_data(file, &length, nullptr);
-    char* dir = g_path_get_dirname(path.c_str());
-    bool ok = g_mkdir_with_parents(dir, 0700) == 0;
-    g_free(dir);
-    // Written to a temporary file beside the target, flushed, then renamed
-    // over it: readers see the old file or the new one, never a part.
-    ok = ok &&
-         g_file_set_contents_full(path.c_str(), data, static_cast<gssize>(length),
-                                  static_cast<GFileSetContentsFlags>(
-                                      G_FILE_SET_CONTENTS_CONSISTENT | G_FILE_SET_CONTENTS_DURABLE),
-                                  0600, nullptr);
-    g_free(data);
-    return ok;
+    return SaveKeyFileAtomically(path, file, 0600);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/linux/XdgAutostart.h"
 
+#include "platform/linux/AtomicKeyFile.h"
+
 #include <glib.h>
 #include <glib/gstdio.h>
 
@@ -69,20 +71,8 @@ bool XdgAutostart::WriteRunEntry(const std::string& path) {
     // value must have them.
     g_key_file_set_string(file.get(), kGroup, "Exec", QuoteExecArgument(path).c_str());
     g_key_file_set_string(file.get(), kGroup, "Terminal", "false");
-    gsize length = 0;
-    char* data = g_key_file_to_data(file.get(), &length, nullptr);
-    char* dir = g_path_get_dirname(m_path.c_str());
-    bool ok = g_mkdir_with_parents(dir, 0700) == 0;
-    g_free(dir);
-    // A temporary file renamed over the entry: the desktop never starts
-    // from half an entry.
-    ok = ok &&
-         g_file_set_contents_full(m_path.c_str(), data, static_cast<gssize>(length),
-                                  static_cast<GFileSetContentsFlags>(
-                                      G_FILE_SET_CONTENTS_CONSISTENT | G_FILE_SET_CONTENTS_DURABLE),
-                                  0644, nullptr);
-    g_free(data);
-    return ok;
+    // The desktop never starts from half an entry.
+    return SaveKeyFileAtomically(m_path, file.get(), 0644);
 }
 
 bool XdgAutostart::DeleteRunEntry() {
