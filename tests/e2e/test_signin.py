@@ -32,9 +32,12 @@ class SignedInTest(ProgramTest):
         self.addCleanup(self.tray.close)
         self.config_ini = self.service.config_ini()
 
+    @staticmethod
+    def program_binary():
+        return os.environ["MURMEL_PROGRAM"]
+
     def launch(self):
-        self.program = self.desktop.install_program(
-            os.environ["MURMEL_PROGRAM"], self.config_ini)
+        self.program = self.desktop.install_program(self.program_binary(), self.config_ini)
         return self.relaunch()
 
     def relaunch(self):
