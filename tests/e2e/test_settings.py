@@ -155,3 +155,23 @@ class SavedChoicesReachTheNextMessage(SignedInTest):
         self.assertTrue(self.played()[-1].endswith("/sound/sound4.wav"), self.played())
         time.sleep(0.8)
         self.save_screenshot("settings-applied-toast")
+
+    def test_saved_choices_survive_a_restart(self):
+        self.launch()
+        window = self.open_settings()
+        self.click_in(window, RADIO_SOUND_3)
+        self.click_in(window, BUTTON_OK)
+        wait_for(lambda: not self.settings_window(), what="settings window closed")
+        self.tray.choose("Quit")
+        self.assertEqual(self.proc.wait(timeout=15), 0)
+
+        self.relaunch()
+        self.sign_in(EMAIL, PASSWORD)
+        client = wait_for(self.web_client, timeout=40, what="web-client window")[0]
+        self.close_window(client["id"])
+        wait_for(lambda: not self.web_client(), what="web client hidden")
+        wait_for(lambda: self.service.status().get("pollers", 0) > 0, what="web client listening")
+        before = len(self.played())
+        self.service.message("Ada Berg", "Still there?", "conv-ada")
+        wait_for(lambda: len(self.played()) > before, what="alert sound")
+        self.assertTrue(self.played()[-1].endswith("/sound/sound4.wav"), self.played())
