@@ -1,0 +1,139 @@
+"""What the program costs the machine, read from /proc: its process tree,
+the proportional set size of every process in it and the CPU time they used."""
+
+import os
+
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def _stat(pid):
+    """(name, parent pid, utime + stime in ticks) of a process, or None."""
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            text = f.read()
+    except OSError:
+        return None
+    # The name is in parentheses and may itself hold spaces or parentheses.
+    name = text[text.index("(") + 1:text.rindex(")")]
+    fields = text[text.rindex(")") + 2:].split()
+    return name, int(fields[1]), int(fields[11]) + int(fields[12])
+
+
+def _all_pids():
+    return [int(p) for p in os.listdir("/proc") if p.isdigit()]
+
+
+def tree(root):
+    """The process and all its descendants: {pid: name}. WebKit's web and
+    network processes are children of the program (or of a sandbox helper
+    it starts), so they are found here."""
+    children = {}
+    names = {}
+    for pid in _all_pids():
+        info = _stat(pid)
+        if info:
+            names[pid] = info[0]
+            children.setdefault(info[1], []).append(pid)
+    out = {}
+    todo = [root]
+    while todo:
+        pid = todo.pop()
+        if pid in names and pid not in out:
+            out[pid] = names[pid]
+            todo.extend(children.get(pid, []))
+    return out
+
+
+def session_helpers(bus_address, exclude):
+    """Processes outside the program's tree that run on its session bus,
+    such as an accessibility bus started on its behalf: {pid: name}."""
+    needle = ("DBUS_SESSION_BUS_ADDRESS=" + bus_address).encode()
+    found = {}
+    for pid in _all_pids():
+        if pid in exclude:
+            continue
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                env = f.read().split(b"\0")
+        except OSError:
+            continue
+        if needle in env:
+            info = _stat(pid)
+            if info:
+                found[pid] = info[0]
+    return found
+
+
+def pss_kib(pid):
+    """Pss of one process in KiB (0 once it is gone)."""
+    try:
+        with open(f"/proc/{pid}/smaps_rollup") as f:
+            for line in f:
+                if line.startswith("Pss:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
+def memory(procs):
+    """Total Pss in MiB and the share of each process: (total, [(name, MiB)])."""
+    parts = sorted(((name, pss_kib(pid) / 1024.0) for pid, name in procs.items()),
+                   key=lambda p: -p[1])
+    return sum(m for _, m in parts), parts
+
+
+def cpu_ticks(procs):
+    """{pid: utime + stime} of the processes still alive."""
+    out = {}
+    for pid in procs:
+        info = _stat(pid)
+        if info:
+            out[pid] = info[2]
+    return out
+
+
+def cpu_seconds_between(before, after):
+    """CPU seconds used between two cpu_ticks() readings; a process that
+    appeared in between counts from zero."""
+    return sum(t - before.get(pid, 0) for pid, t in after.items()) / TICKS
+
+
+def machine():
+    """nproc, memory and CPU model, as the report states them."""
+    model = "unknown"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    with open("/proc/meminfo") as f:
+        total_kib = int(f.readline().split()[1])
+    return {"nproc": os.cpu_count(), "memory_gib": round(total_kib / 1024 / 1024, 1),
+            "cpu": model, "kernel": os.uname().release}
+
+
+def load():
+    """The 1-minute load average."""
+    with open("/proc/loadavg") as f:
+        return float(f.read().split()[0])
+
+
+class MachineBusy:
+    """The share of all cores busy between start() and stop(), from
+    /proc/stat: other developers' builds share this machine."""
+
+    @staticmethod
+    def _read():
+        with open("/proc/stat") as f:
+            values = [int(v) for v in f.readline().split()[1:]]
+        idle = values[3] + values[4]
+        return sum(values), idle
+
+    def __init__(self):
+        self.total, self.idle = self._read()
+
+    def share(self):
+        total, idle = self._read()
+        span = total - self.total
+        return 0.0 if span <= 0 else 1.0 - (idle - self.idle) / span
