@@ -44,6 +44,27 @@ def tree(root):
     return out
 
 
+def _started(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            text = f.read()
+        return int(text[text.rindex(")") + 2:].split()[19])
+    except OSError:
+        return 0
+
+
+def label_web_processes(procs):
+    """Names the program's two web processes: the program's own pages share
+    the first one it starts, the web client gets the second."""
+    web = sorted((pid for pid, name in procs.items() if name.startswith("WebKitWebProces")),
+                 key=_started)
+    out = dict(procs)
+    if len(web) == 2:
+        out[web[0]] = "WebKitWebProcess (own pages)"
+        out[web[1]] = "WebKitWebProcess (web client)"
+    return out
+
+
 def session_helpers(bus_address, exclude):
     """Processes outside the program's tree that run on its session bus,
     such as an accessibility bus started on its behalf: {pid: name}."""
@@ -64,23 +85,46 @@ def session_helpers(bus_address, exclude):
     return found
 
 
-def pss_kib(pid):
-    """Pss of one process in KiB (0 once it is gone)."""
+def rollup_kib(pid):
+    """{Pss, Rss, Uss} of one process in KiB (zeros once it is gone). Uss is
+    the memory no other process shares."""
+    values = {"Pss": 0, "Rss": 0, "Uss": 0}
     try:
         with open(f"/proc/{pid}/smaps_rollup") as f:
             for line in f:
-                if line.startswith("Pss:"):
-                    return int(line.split()[1])
+                key, _, rest = line.partition(":")
+                if key in ("Pss", "Rss"):
+                    values[key] = int(rest.split()[0])
+                elif key in ("Private_Clean", "Private_Dirty"):
+                    values["Uss"] += int(rest.split()[0])
     except OSError:
         pass
-    return 0
+    return values
 
 
 def memory(procs):
-    """Total Pss in MiB and the share of each process: (total, [(name, MiB)])."""
-    parts = sorted(((name, pss_kib(pid) / 1024.0) for pid, name in procs.items()),
+    """Total Pss in MiB, the share of each process [(name, MiB)] and the
+    totals of Uss and Rss in MiB. Pss splits pages shared with processes
+    outside the tree too (other WebKit programs on the machine), so it reads
+    lower while those run; Uss is the floor it cannot go under."""
+    rollups = {pid: rollup_kib(pid) for pid in procs}
+    parts = sorted(((procs[pid], r["Pss"] / 1024.0) for pid, r in rollups.items()),
                    key=lambda p: -p[1])
-    return sum(m for _, m in parts), parts
+    return (sum(m for _, m in parts), parts,
+            sum(r["Uss"] for r in rollups.values()) / 1024.0,
+            sum(r["Rss"] for r in rollups.values()) / 1024.0)
+
+
+def foreign_webkit(own):
+    """How many WebKit processes outside the given ones run on the machine."""
+    count = 0
+    for pid in _all_pids():
+        if pid in own:
+            continue
+        info = _stat(pid)
+        if info and info[0].startswith("WebKit"):
+            count += 1
+    return count
 
 
 def cpu_ticks(procs):

@@ -60,7 +60,7 @@ def log(text):
 def one_run(program, index, with_messages):
     busy = procs.MachineBusy()
     result = {"load_before": procs.load()}
-    run = Run(program)
+    run = Run(program, os.path.join(args.build, "sound"))
     try:
         result.update(run.start())
         log(f"run {index}: tray {result['tray_registered'] * 1000:.0f} ms, login mapped "
@@ -89,8 +89,9 @@ def one_run(program, index, with_messages):
         log(f"run {index}: PSS login {result['pss_login']['total_mib']:.1f} MiB, idle "
             f"{result['pss_idle']['total_mib']:.1f} MiB, idle CPU "
             f"{result['idle_cpu_seconds']:.3f} s in {span:.0f} s")
-        if with_messages and messages.toasts(run):
-            result["messages"] = messages.measure(run, log, args.settle_seconds)
+        if with_messages and messages.available(run):
+            result["messages"] = messages.measure(run, log, args.settle_seconds,
+                                                 os.path.join(args.build, "bench"))
         elif with_messages:
             log("this build shows no toasts; no message figures")
         result["exit_status"] = run.quit()
@@ -113,6 +114,9 @@ def summarise(runs):
         "pss_login_mib": median(pick("pss_login", "total_mib")),
         "pss_web_client_open_mib": median(pick("pss_web_client_open", "total_mib")),
         "pss_idle_mib": median(pick("pss_idle", "total_mib")),
+        "uss_idle_mib": median(pick("pss_idle", "uss_mib")),
+        "rss_idle_mib": median(pick("pss_idle", "rss_mib")),
+        "other_webkit_processes_idle": median(pick("pss_idle", "foreign_webkit")),
         "helpers_idle_mib": median(pick("pss_idle", "helpers_mib")),
         "idle_cpu_seconds": median(pick("idle_cpu_seconds")),
         "idle_cpu_percent": median(pick("idle_cpu_share")) * 100,

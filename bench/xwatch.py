@@ -54,9 +54,18 @@ class MapWatcher:
         return None
 
     def maps_since(self, after):
-        """[(time, window)] of every map on the root after the given time."""
+        """[(time, client window)] of every map on the root after the given
+        time; a frame's map counts as that of the client it holds."""
         with self.lock:
-            return [(t, w) for t, k, w, _ in self.events if k == "map" and t >= after]
+            events = list(self.events)
+        holds = {}
+        out = []
+        for stamp, kind, win, parent in events:
+            if kind == "reparent":
+                holds[parent] = win
+            elif kind == "map" and stamp >= after:
+                out.append((stamp, holds.get(win, win)))
+        return out
 
     def close(self):
         self.stopping.set()
