@@ -53,6 +53,11 @@ int main(int argc, char** argv) {
     // corners: only X11 lets a client do that, so Wayland sessions run us
     // through XWayland.
     gdk_set_allowed_backends("x11");
+    // Every page is drawn in software (hardware acceleration is off), so GL
+    // would only cost start-up time and memory for loading its drivers.
+    // A user's own setting wins.
+    g_setenv("GDK_GL", "disable", FALSE);
+    g_setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", FALSE);
     if (!gtk_init_check(&argc, &argv)) {
         std::fprintf(stderr, "Murmel Alarm needs an X11 display (DISPLAY is not usable).\n");
         return 1;
