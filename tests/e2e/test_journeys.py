@@ -71,6 +71,8 @@ class Journeys(test_notifications.Notifications):
                                                                        pid=self.proc.pid)
                                        if w["width"] not in (281, 1024, 228)],
                               what=f"account dialog for {page}")[0]
+            self.desktop.wait_rendered(dialog["id"])
+            self.save_screenshot(f"account-dialog-{page}")
             self.desktop.xdotool("windowactivate", "--sync", dialog["id"])
             self.desktop.xdotool("key", "Return")
             wait_for(lambda: len(visits()) == n + 1, what=f"the check page for {page}")
