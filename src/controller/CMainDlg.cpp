@@ -4,7 +4,6 @@
 #include "config/LoadText.h"
 #include "config/Settings.h"
 #include "controller/SessionState.h"
-#include "net/UrlOrigin.h"
 #include "platform/Messages.h"
 
 std::atomic<SessionState> g_sessionState = SignedOut;
@@ -84,7 +83,7 @@ bool CMainDlg::OnInitDialog() {
     }
 
     // The service's pages may talk to the program; other sites' may not.
-    m_ports.htmlWindows.SetTrustedOrigin(OriginOf(AppSettings.webClientBaseUrl));
+    m_ports.htmlWindows.SetTrustedOrigin(AppSettings.webClientBaseUrl);
     m_host.Create(m_ports.htmlWindows, m_ports.loop, m_hWnd, AppSettings.webClientBaseUrl);
     g_pMainDlg = this;
     m_logoutNotice.Create(m_ports.dialogs, m_ports.loop, m_hWnd);

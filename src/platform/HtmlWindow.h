@@ -114,8 +114,8 @@ public:
 class IHtmlWindowFactory {
 public:
     virtual ~IHtmlWindowFactory() = default;
-    // Pages of this origin ("https://host:port"), besides the program's own
-    // pages, may call window.external.
+    // Pages of the site at this address (same scheme, host and port),
+    // besides the program's own pages, may call window.external.
     virtual void SetTrustedOrigin(const std::string& origin) {}
     virtual std::unique_ptr<IHtmlWindow> Create(const HtmlWindowSpec& spec,
                                                 IHtmlWindowEvents* events) = 0;

@@ -36,13 +36,3 @@ TEST(UrlEncode, LeavesOnlyLettersDigitsAndSevenMarks) {
         }
     }
 }
-
-#include "net/UrlOrigin.h"
-
-TEST(OriginOf, KeepsSchemeHostAndPortOnly) {
-    EXPECT_EQ(OriginOf("https://Web.Example:8443/account/x?y=1#z"), "https://web.example:8443");
-    EXPECT_EQ(OriginOf("http://127.0.0.1:47080"), "http://127.0.0.1:47080");
-    EXPECT_EQ(OriginOf("https://user:pw@web.example/"), "https://web.example");
-    EXPECT_EQ(OriginOf("web.example/path"), "");
-    EXPECT_EQ(OriginOf("https:///path"), "");
-}

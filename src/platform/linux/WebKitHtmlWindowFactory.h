@@ -14,7 +14,7 @@ public:
     std::unique_ptr<IHtmlWindow> Create(const HtmlWindowSpec& spec,
                                         IHtmlWindowEvents* events) override;
 
-    // Pages of this origin ("https://host:port") may call window.external,
+    // Pages of the site at this address may call window.external,
     // besides the program's own pages. Applies to windows made before too.
     void SetTrustedOrigin(const std::string& origin) override;
 
