@@ -68,6 +68,7 @@ protected:
     }
 
     fs::path StoreFile() const { return m_root / "config" / "OSTRAND" / "Murmel Alarm.conf"; }
+    fs::path BadFile() const { return m_root / "config" / "OSTRAND" / "Murmel Alarm.conf.bad"; }
     fs::path ConfigIni() const { return m_root / "bin" / "config.ini"; }
 
     // The values in the key file as another program would read them.
@@ -176,6 +177,65 @@ TEST_F(SettingsFiles, LongConfigIniValuesAreReadWhole) {
     const std::string host = std::string(600, 'h') + ".example.test";
     WriteFile(ConfigIni(), "[ETC]\nprov_ip=" + host + "\n");
     EXPECT_EQ(Load().pushHost, host);
+}
+
+// The file's inode and content: a rewrite always makes a new inode.
+std::pair<ino_t, std::string> Identify(const fs::path& path) {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return {st.st_ino, ReadFile(path)};
+}
+
+TEST_F(SettingsFiles, AWholeFileIsNeverRewrittenByReadingIt) {
+    fs::create_directories(StoreFile().parent_path());
+    WriteFile(StoreFile(),
+              "# by hand\n[Other]\nx=1\n[Murmel Alarm]\nlanguage=de\nalert=\nsound=2\npreview=\n"
+              "web_url=\nprov_ip=\nprov_port=\nre_email=false\nemail=\n");
+    const auto before = Identify(StoreFile());
+    EXPECT_EQ(Load().soundIndex, "2");
+    EXPECT_EQ(Identify(StoreFile()), before);
+    EXPECT_FALSE(fs::exists(BadFile()));
+}
+
+TEST_F(SettingsFiles, ADamagedFileLosesNothingItCanRead) {
+    const struct {
+        std::string text;
+        std::map<std::string, std::string> kept;
+    } cases[] = {
+        {"[Murmel Alarm]\nemail=\nsound=3\npreview=FALSE\nno equals sign here\n",
+         {{"email", ""}, {"sound", "3"}, {"preview", "FALSE"}}},
+        {"\x01\xff\r\n[Other]\r\nsound=9\r\n[Murmel Alarm]\r\n email = \\sme@example.test\\t\r\n"
+         "sound=1\r\n;not a comment\r\nsound=4\r\n[Other]\r\nalert=x\r\n",
+         {{"email", " me@example.test\t"}, {"sound", "4"}}},
+    };
+    fs::create_directories(StoreFile().parent_path());
+    WriteFile(BadFile(), "an older damaged file");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        WriteFile(StoreFile(), c.text);
+        const auto before = Identify(StoreFile());
+        for (const auto& [key, value] : c.kept) EXPECT_EQ(KeyFileStore().Read(key), value) << key;
+        // Storing what it holds is no reason to rewrite it either.
+        EXPECT_TRUE(KeyFileStore().Write("sound", c.kept.at("sound")));
+        EXPECT_EQ(Identify(StoreFile()), before);
+
+        // The first real write keeps the damaged file whole beside the new one.
+        ASSERT_TRUE(KeyFileStore().Write("prov_ip", "push.example.test"));
+        EXPECT_EQ(ReadFile(BadFile()), c.text);
+        EXPECT_EQ(fs::status(BadFile()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+        auto expected = c.kept;
+        expected["prov_ip"] = "push.example.test";
+        EXPECT_EQ(StoredValues(), expected);
+    }
+}
+
+TEST_F(SettingsFiles, NoRewriteWhenTheDamagedFileCannotBeKept) {
+    fs::create_directories(BadFile() / "full");  // a folder stands in the copy's way
+    const std::string damaged = "[Murmel Alarm]\nsound=3\nbroken\n";
+    WriteFile(StoreFile(), damaged);
+    EXPECT_FALSE(KeyFileStore().Write("sound", "1"));
+    EXPECT_FALSE(KeyFileStore().Delete("sound"));
+    EXPECT_EQ(ReadFile(StoreFile()), damaged);
 }
 
 // A write that cannot complete, because the disk is full or the process is

@@ -2,12 +2,14 @@
 
 #include "platform/linux/AtomicKeyFile.h"
 
+#include "config/KeyFileSalvage.h"
+
 #include <glib.h>
 #include <glib/gstdio.h>
 
 #include <cstdlib>
-#include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -21,24 +23,61 @@ std::string ConfigHome() {
 
 using KeyFilePtr = std::unique_ptr<GKeyFile, decltype(&g_key_file_free)>;
 
-// The current contents; nullptr when the file exists but cannot be read, so
-// that a write never replaces values it could not see. An unparsable file
-// loads as empty: none of its values can be read anyway.
-KeyFilePtr Load(const std::string& path) {
-    KeyFilePtr file(g_key_file_new(), &g_key_file_free);
+struct Loaded {
+    // nullptr when the file exists but cannot be read, so that a write
+    // never replaces values it could not see.
+    KeyFilePtr file{nullptr, &g_key_file_free};
+    // The bytes of a file that did not parse as a whole; `file` then holds
+    // what could be read of it line by line.
+    std::optional<std::string> damaged;
+};
+
+Loaded Load(const std::string& path) {
+    Loaded loaded;
+    char* contents = nullptr;
+    gsize length = 0;
     GError* error = nullptr;
-    if (!g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_KEEP_COMMENTS, &error)) {
-        const bool fatal = error->domain == G_FILE_ERROR && error->code != G_FILE_ERROR_NOENT;
+    if (!g_file_get_contents(path.c_str(), &contents, &length, &error)) {
+        const bool missing = g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_NOENT);
         g_error_free(error);
-        if (fatal) return KeyFilePtr(nullptr, &g_key_file_free);
-        KeyFilePtr empty(g_key_file_new(), &g_key_file_free);
-        return empty;
+        if (missing) loaded.file.reset(g_key_file_new());
+        return loaded;
     }
-    return file;
+    loaded.file.reset(g_key_file_new());
+    if (!g_key_file_load_from_data(loaded.file.get(), contents, length, G_KEY_FILE_KEEP_COMMENTS,
+                                   nullptr)) {
+        const std::string text(contents, length);
+        loaded.file.reset(g_key_file_new());
+        for (const auto& [key, value] : SalvageKeyFileGroup(text, KeyFileStore::kGroup))
+            g_key_file_set_string(loaded.file.get(), KeyFileStore::kGroup, key.c_str(),
+                                  value.c_str());
+        loaded.damaged = text;
+    }
+    g_free(contents);
+    return loaded;
 }
 
-bool Save(const std::string& path, GKeyFile* file) {
-    return SaveKeyFileAtomically(path, file, 0600);
+// The value as stored, when it can be read.
+std::optional<std::string> ValueIn(GKeyFile* file, const std::string& name) {
+    // Fails for a missing value and for one that is not valid UTF-8.
+    char* value = g_key_file_get_string(file, KeyFileStore::kGroup, name.c_str(), nullptr);
+    if (!value) return std::nullopt;
+    std::string result(value);
+    g_free(value);
+    return result;
+}
+
+// Replaces the file with `file`; a damaged file is first kept beside it
+// whole, as the .bad file, so that nothing it held is lost.
+bool Save(const std::string& path, const Loaded& loaded) {
+    if (loaded.damaged && !g_file_set_contents_full(
+                              (path + KeyFileStore::kDamagedSuffix).c_str(), loaded.damaged->data(),
+                              static_cast<gssize>(loaded.damaged->size()),
+                              static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
+                                                                 G_FILE_SET_CONTENTS_DURABLE),
+                              0600, nullptr))
+        return false;
+    return SaveKeyFileAtomically(path, loaded.file.get(), 0600);
 }
 
 }  // namespace
@@ -48,26 +87,24 @@ KeyFileStore::KeyFileStore() : m_path(ConfigHome() + "/OSTRAND/Murmel Alarm.conf
 KeyFileStore::KeyFileStore(std::string path) : m_path(std::move(path)) {}
 
 std::optional<std::string> KeyFileStore::Read(const std::string& name) {
-    KeyFilePtr file = Load(m_path);
-    if (!file) return std::nullopt;
-    // Fails for a missing value and for one that is not valid UTF-8.
-    char* value = g_key_file_get_string(file.get(), kGroup, name.c_str(), nullptr);
-    if (!value) return std::nullopt;
-    std::string result(value);
-    g_free(value);
-    return result;
+    const Loaded loaded = Load(m_path);
+    if (!loaded.file) return std::nullopt;
+    return ValueIn(loaded.file.get(), name);
 }
 
 bool KeyFileStore::Write(const std::string& name, const std::string& value) {
-    KeyFilePtr file = Load(m_path);
-    if (!file) return false;
-    g_key_file_set_string(file.get(), kGroup, name.c_str(), value.c_str());
-    return Save(m_path, file.get());
+    const Loaded loaded = Load(m_path);
+    if (!loaded.file) return false;
+    // A file that already holds the value is left as it is, damaged or not:
+    // storing the same value again is no reason to rewrite it.
+    if (ValueIn(loaded.file.get(), name) == value) return true;
+    g_key_file_set_string(loaded.file.get(), kGroup, name.c_str(), value.c_str());
+    return Save(m_path, loaded);
 }
 
 bool KeyFileStore::Delete(const std::string& name) {
-    KeyFilePtr file = Load(m_path);
-    if (!file) return false;
-    if (!g_key_file_remove_key(file.get(), kGroup, name.c_str(), nullptr)) return true;
-    return Save(m_path, file.get());
+    const Loaded loaded = Load(m_path);
+    if (!loaded.file) return false;
+    if (!g_key_file_remove_key(loaded.file.get(), kGroup, name.c_str(), nullptr)) return true;
+    return Save(m_path, loaded);
 }

@@ -2,7 +2,9 @@
 // The per-user settings store: one group of string values in a key file,
 // by default $XDG_CONFIG_HOME/OSTRAND/Murmel Alarm.conf. Every write
 // replaces the file atomically, so a crash or a full disk leaves the
-// previous file whole.
+// previous file whole. A file that does not parse as a whole is read line
+// by line; the first write after that keeps it as Murmel Alarm.conf.bad
+// before replacing it. Reading never writes.
 #include <string>
 
 #include "platform/SettingsStore.h"
@@ -10,6 +12,8 @@
 class KeyFileStore : public IKeyValueStore {
 public:
     static constexpr const char* kGroup = "Murmel Alarm";
+    // Appended to the store's path to name the copy of a damaged file.
+    static constexpr const char* kDamagedSuffix = ".bad";
 
     // The file under the user's configuration directory, looked up now.
     KeyFileStore();
