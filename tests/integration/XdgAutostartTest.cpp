@@ -5,8 +5,10 @@
 #include <gio/gio.h>
 #include <glib/gstdio.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -15,6 +17,8 @@
 #include "settings/SaveAutostart.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 class ModuleAt : public IModulePath {
 public:
@@ -178,8 +182,85 @@ TEST_F(XdgAutostartTest, AFailedWriteIsReported) {
     XdgAutostart elsewhere(blocked + "/murmel-alarm.desktop");
     EXPECT_FALSE(elsewhere.WriteRunEntry("/opt/murmel/murmel-alarm"));
     EXPECT_EQ(elsewhere.ReadRunEntry(), "");
-    EXPECT_FALSE(autostart.WriteRunEntry(""));
+    // Nor is an entry written for a path that names no program.
+    const std::string dir = ConfigHome() + "/../data/not-programs";
+    WriteAll(dir + "/plain-file", "#!/bin/sh\n");
+    for (const std::string& path : {std::string(), dir + "/missing", dir, dir + "/plain-file"})
+        EXPECT_FALSE(autostart.WriteRunEntry(path)) << path;
     EXPECT_FALSE(g_file_test(entry.c_str(), G_FILE_TEST_EXISTS));
+}
+
+TEST_F(XdgAutostartTest, AnEntrySwitchedOffInTheDesktopReadsAsNoneAndStaysOff) {
+    const std::pair<const char*, bool> cases[] = {
+        // Values that are no boolean count as the desktop session reads them.
+        {"Hidden=true", true},
+        {"Hidden=yes", false},
+        {"X-GNOME-Autostart-enabled=false", true},
+        {"X-GNOME-Autostart-enabled=off", true},
+        {"X-GNOME-Autostart-enabled=true", false},
+        {"X-GNOME-Autostart-enabled=true\nHidden=true", true},
+    };
+    const std::string program = MakeProgram(ConfigHome() + "/../data/switch", "murmel-alarm");
+    ModuleAt module(program);
+    for (const auto& [line, disabled] : cases) {
+        SCOPED_TRACE(line);
+        const std::string text =
+            "[Desktop Entry]\nType=Application\nName=Murmel Alarm\n"
+            "Exec=/opt/murmel/murmel-alarm\n" +
+            std::string(line) + "\n";
+        WriteAll(entry, text);
+        EXPECT_EQ(autostart.ReadRunEntry(), disabled ? "" : "/opt/murmel/murmel-alarm");
+        // Saved unticked, a switched-off entry stays as the user left it.
+        SaveAutostart(autostart, module, false);
+        EXPECT_EQ(ReadAll(entry), disabled ? text : "");
+        // Ticked again, it is switched on.
+        SaveAutostart(autostart, module, true);
+        EXPECT_EQ(autostart.ReadRunEntry(), program);
+    }
+}
+
+// Copies the probe to `path`; renamed into place, as a package manager
+// puts a new file over the old.
+void InstallProbe(const std::string& path) {
+    fs::copy_file(MODULE_PATH_PROBE, path + ".new");
+    fs::rename(path + ".new", path);
+}
+
+TEST_F(XdgAutostartTest, TheEntryNeverNamesARemovedExecutable) {
+    // What happens to the running program's file: nothing, an upgrade, removal.
+    const char* fates[] = {"kept", "upgraded", "removed"};
+    const std::string data = fs::canonical(ConfigHome() + "/..").string() + "/data";
+    const std::string earlier = "[Desktop Entry]\nType=Application\nName=Old\nExec=/old/place\n";
+    for (const std::string fate : fates) {
+        SCOPED_TRACE(fate);
+        const std::string program = data + "/" + fate + "/murmel-alarm";
+        fs::create_directories(data + "/" + fate);
+        InstallProbe(program);
+        WriteAll(entry, earlier);
+
+        const gchar* argv[] = {program.c_str(), nullptr};
+        int in = -1, out = -1;
+        ASSERT_TRUE(g_spawn_async_with_pipes(nullptr, const_cast<gchar**>(argv), nullptr,
+                                             G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, &in, &out,
+                                             nullptr, nullptr));
+        if (fate != "kept") fs::remove(program);
+        if (fate == "upgraded") InstallProbe(program);
+        ASSERT_EQ(write(in, "go\n", 3), 3);
+        close(in);
+        std::string printed;
+        char buffer[4096];
+        for (ssize_t got; (got = read(out, buffer, sizeof buffer)) > 0;)
+            printed.append(buffer, got);
+        close(out);
+
+        EXPECT_EQ(printed, program + "\n");
+        // With nothing left to start, the earlier entry stays as it was.
+        if (fate == "removed") {
+            EXPECT_EQ(ReadAll(entry), earlier);
+        } else {
+            EXPECT_EQ(autostart.ReadRunEntry(), program);
+        }
+    }
 }
 
 TEST(ExecQuotingTest, QuotesOnlyWhatNeedsIt) {

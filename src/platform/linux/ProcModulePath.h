@@ -4,6 +4,8 @@
 
 class ProcModulePath : public IModulePath {
 public:
+    // Where the executable was started from, also after the file there was
+    // removed or replaced while the program runs.
     std::string ExecutablePath() override;
     std::string WorkingDirectory() override;
 };

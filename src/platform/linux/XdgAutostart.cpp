@@ -25,6 +25,37 @@ std::string ConfigHome() {
 
 using KeyFilePtr = std::unique_ptr<GKeyFile, decltype(&g_key_file_free)>;
 
+// The entry as a key file; nullptr when it is missing, too large or not a
+// key file.
+KeyFilePtr LoadEntry(const std::string& path) {
+    KeyFilePtr file(nullptr, &g_key_file_free);
+    char* contents = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) return file;
+    file.reset(g_key_file_new());
+    if (length > kMaxEntryBytes ||
+        !g_key_file_load_from_data(file.get(), contents, length, G_KEY_FILE_NONE, nullptr))
+        file.reset();
+    g_free(contents);
+    return file;
+}
+
+// The user told the desktop not to start it: Hidden=true, or GNOME's own
+// switch turned off. A value that is no boolean counts as the desktop
+// session reads it: Hidden as false, the GNOME switch as off.
+bool IsDisabled(GKeyFile* file) {
+    if (g_key_file_get_boolean(file, kGroup, "Hidden", nullptr)) return true;
+    return g_key_file_has_key(file, kGroup, "X-GNOME-Autostart-enabled", nullptr) &&
+           !g_key_file_get_boolean(file, kGroup, "X-GNOME-Autostart-enabled", nullptr);
+}
+
+// Only a program that can be started is worth an entry: after an upgrade
+// or an uninstall the running executable's path may name nothing.
+bool IsProgram(const std::string& path) {
+    return g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR) &&
+           g_file_test(path.c_str(), G_FILE_TEST_IS_EXECUTABLE);
+}
+
 }  // namespace
 
 std::string QuoteExecArgument(const std::string& path) {
@@ -46,15 +77,8 @@ std::string QuoteExecArgument(const std::string& path) {
 XdgAutostart::XdgAutostart() : m_path(ConfigHome() + "/autostart/murmel-alarm.desktop") {}
 
 std::string XdgAutostart::ReadRunEntry() {
-    char* contents = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(m_path.c_str(), &contents, &length, nullptr)) return {};
-    KeyFilePtr file(g_key_file_new(), &g_key_file_free);
-    const bool parsed =
-        length <= kMaxEntryBytes &&
-        g_key_file_load_from_data(file.get(), contents, length, G_KEY_FILE_NONE, nullptr);
-    g_free(contents);
-    if (!parsed) return {};
+    const KeyFilePtr file = LoadEntry(m_path);
+    if (!file || IsDisabled(file.get())) return {};
     char* exec = g_key_file_get_string(file.get(), kGroup, "Exec", nullptr);
     if (!exec) return {};
     std::string result(exec);
@@ -63,7 +87,7 @@ std::string XdgAutostart::ReadRunEntry() {
 }
 
 bool XdgAutostart::WriteRunEntry(const std::string& path) {
-    if (path.empty() || path.find('\0') != std::string::npos) return false;
+    if (path.empty() || path.find('\0') != std::string::npos || !IsProgram(path)) return false;
     KeyFilePtr file(g_key_file_new(), &g_key_file_free);
     g_key_file_set_string(file.get(), kGroup, "Type", "Application");
     g_key_file_set_string(file.get(), kGroup, "Name", "Murmel Alarm");
@@ -76,5 +100,9 @@ bool XdgAutostart::WriteRunEntry(const std::string& path) {
 }
 
 bool XdgAutostart::DeleteRunEntry() {
+    // A disabled entry already keeps the program from starting, and may be
+    // what hides a system-wide entry of the same name: it stays.
+    const KeyFilePtr file = LoadEntry(m_path);
+    if (file && IsDisabled(file.get())) return true;
     return g_unlink(m_path.c_str()) == 0 || errno == ENOENT;
 }
