@@ -7,7 +7,8 @@
 class IModulePath {
 public:
     virtual ~IModulePath() = default;
-    // Full path of the running executable.
+    // Full path of the running executable: where it was started from, also
+    // when the file there has since been removed or replaced.
     virtual std::string ExecutablePath() = 0;
     // The current working directory, with a trailing slash.
     virtual std::string WorkingDirectory() = 0;

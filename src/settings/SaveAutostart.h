@@ -4,6 +4,7 @@
 #include "platform/System.h"
 
 // Points the entry at the running executable when `start`, removes it
-// otherwise. Failures are not reported: the settings window shows the real
-// state the next time it opens.
+// otherwise (an entry the user switched off in the desktop stays as it is).
+// Failures, a path that names no program among them, are not reported: the
+// settings window shows the real state the next time it opens.
 void SaveAutostart(IAutostart& autostart, IModulePath& module, bool start);
