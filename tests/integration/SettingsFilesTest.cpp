@@ -222,7 +222,8 @@ TEST_F(SettingsFiles, ADamagedFileLosesNothingItCanRead) {
         // The first real write keeps the damaged file whole beside the new one.
         ASSERT_TRUE(KeyFileStore().Write("prov_ip", "push.example.test"));
         EXPECT_EQ(ReadFile(BadFile()), c.text);
-        EXPECT_EQ(fs::status(BadFile()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(fs::status(BadFile()).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write);
         auto expected = c.kept;
         expected["prov_ip"] = "push.example.test";
         EXPECT_EQ(StoredValues(), expected);
