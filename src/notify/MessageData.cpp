@@ -6,6 +6,8 @@
 #include <climits>
 #include <exception>
 
+#include "net/Utf8Text.h"
+
 namespace {
 
 // Absent and null members read as empty text; other non-texts are refused.
@@ -16,7 +18,9 @@ bool ReadText(const Json::Value& object, const char* key, std::string& out) {
         return true;
     }
     if (!v.isString()) return false;
-    out = v.asString();
+    // The reader turns a lone surrogate escape (\udc00) into bytes that
+    // are not UTF-8; they are shown as U+FFFD.
+    out = ReplaceInvalidUtf8(v.asString());
     return true;
 }
 

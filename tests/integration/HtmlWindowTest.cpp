@@ -91,6 +91,18 @@ TEST_F(HtmlWindowTest, PageObjectCallsFunctionsWithArgumentsInOrder) {
     EXPECT_EQ(result->value, R"([""])");
 }
 
+TEST_F(HtmlWindowTest, TextThatIsNotUtf8StillReachesThePage) {
+    const std::string bad = "\xEF\xBF\xBD";
+    // Straight to the window, and as data written into the page.
+    auto result = Call(*window, "record", {"Bo \xED\xB0\x80", "ok"});
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, ScriptResult::Status::Ok) << result->message;
+    EXPECT_EQ(result->value, "[\"Bo " + bad + bad + bad + "\",\"ok\"]");
+    window->BindData("label", DataKind::InnerText);
+    window->SetData("label", "x\xC3");
+    EXPECT_EQ(Call(*window, "fieldValue", {"label"})->value, "x" + bad);
+}
+
 TEST_F(HtmlWindowTest, PageObjectRecordsMissingAndThrowingFunctions) {
     CWebPage page;
     ASSERT_TRUE(page.BindDocument(window.get()));

@@ -128,6 +128,36 @@ TEST_F(FillToastTest, EscapedAndDirectCharactersReadAlike) {
     EXPECT_EQ(escaped.at(2), "setSendMsg:café");
 }
 
+TEST_F(FillToastTest, LoneSurrogateEscapesReachThePageAsReplacementCharacters) {
+    const std::string bad = "\xEF\xBF\xBD";
+    // A lone low surrogate reads as three bytes that are not UTF-8; a lone
+    // high one is no JSON the reader takes.
+    const struct {
+        const char* data;
+        bool shown;
+        std::string sender, summary;
+    } cases[] = {
+        {R"({"sender":"Ann \udc00","msg":"Hi","msgtype":0})", true, "Ann " + bad + bad + bad, "Hi"},
+        {R"({"sender":"Ann","msg":"a\udfffb","msgtype":0})", true, "Ann",
+         "a" + bad + bad + bad + "b"},
+        {R"({"sender":"Ann","msg":"file\n\udc00.pdf","msgtype":1})", true, "Ann",
+         bad + bad + bad + ".pdf"},
+        {R"({"sender":"Ann \ud800","msg":"Hi","msgtype":0})", false, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        Page()->calls.clear();
+        EXPECT_EQ(toast.FillToast(c.data), c.shown);
+        if (!c.shown) {
+            EXPECT_TRUE(Page()->calls.empty());
+            continue;
+        }
+        ASSERT_EQ(Calls().size(), 4u);
+        EXPECT_EQ(Calls()[1], "setSender:" + c.sender);
+        EXPECT_EQ(Calls()[2], "setSendMsg:" + c.summary);
+    }
+}
+
 TEST_F(FillToastTest, DataThatIsNoMessageShowsNothingAndLeavesThePage) {
     const char* cases[] = {
         "",
