@@ -101,6 +101,11 @@ TEST_F(HtmlWindowTest, TextThatIsNotUtf8StillReachesThePage) {
     window->BindData("label", DataKind::InnerText);
     window->SetData("label", "x\xC3");
     EXPECT_EQ(Call(*window, "fieldValue", {"label"})->value, "x" + bad);
+
+    // From the page: half a character loses neither the call nor the rest.
+    ASSERT_TRUE(Call(*window, "reportHalves"));
+    ASSERT_TRUE(RunUntil([&] { return !events.calls.empty(); }));
+    EXPECT_EQ(events.calls[0].args, (StringList{"a" + bad, bad + "b"}));
 }
 
 TEST_F(HtmlWindowTest, PageObjectRecordsMissingAndThrowingFunctions) {

@@ -227,9 +227,8 @@ TEST_F(ToastStackTest, ALoneSurrogateInAMessageStillReplacesTheWholeToast) {
         const char* data;
         std::string sender, text;
     } cases[] = {
-        {R"({"sender":"Bo \udc00","msg":"Second","msgtype":0})", "Bo " + bad + bad + bad, "Second"},
-        {R"({"sender":"Cy","msg":"Third \udfff!","msgtype":0})", "Cy",
-         "Third " + bad + bad + bad + "!"},
+        {R"({"sender":"Bo \udc00","msg":"Second","msgtype":0})", "Bo " + bad, "Second"},
+        {R"({"sender":"Cy","msg":"Third \ud83d!","msgtype":0})", "Cy", "Third " + bad + "!"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.data);

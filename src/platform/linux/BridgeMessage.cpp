@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 
+#include "config/JsonEscapes.h"
 #include "net/Utf8Text.h"
 
 namespace {
@@ -31,8 +32,7 @@ std::string OriginOf(const std::string& address) {
     return origin;
 }
 
-// A lone surrogate escape (\udc00) reads as bytes that are not UTF-8;
-// nothing that is not text goes on into the program.
+// Nothing that is not UTF-8 text goes on into the program.
 std::string Text(const Json::Value& v) {
     return v.isString() ? ReplaceInvalidUtf8(v.asString()) : std::string();
 }
@@ -45,9 +45,11 @@ std::string Text(const Json::Value& value, const char* key) {
 std::optional<BridgeMessage> ParseBridgeMessage(const std::string& json) {
     Json::CharReaderBuilder builder;
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    // A lone surrogate in any text of the page would lose the whole message.
+    const std::string text = ReplaceLoneSurrogateEscapes(json);
     Json::Value root;
     try {
-        if (!reader->parse(json.data(), json.data() + json.size(), &root, nullptr) ||
+        if (!reader->parse(text.data(), text.data() + text.size(), &root, nullptr) ||
             !root.isObject())
             return std::nullopt;
     } catch (const std::exception&) {
