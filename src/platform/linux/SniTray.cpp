@@ -63,9 +63,24 @@ bool CallBus(GDBusConnection* connection, const char* method, GVariant* args, gu
 
 }  // namespace
 
+// A call to the watcher on its way. Its answer may come after the tray is
+// gone, reported with whatever error the connection's end gave it; the
+// cancellable, cancelled first thing by the destructor, tells.
 struct SniTray::PendingCall {
+    explicit PendingCall(SniTray* self)
+        : self(self),
+          generation(self->m_watcherGeneration),
+          cancel(G_CANCELLABLE(g_object_ref(self->m_cancel))) {}
+    ~PendingCall() { g_object_unref(cancel); }
+    PendingCall(const PendingCall&) = delete;
+    PendingCall& operator=(const PendingCall&) = delete;
+    bool Stale() const {
+        return g_cancellable_is_cancelled(cancel) || generation != self->m_watcherGeneration;
+    }
+
     SniTray* self;
     unsigned generation;
+    GCancellable* cancel;
 };
 
 SniTray::SniTray(std::string imageDir, bool legacyFallback)
@@ -152,16 +167,18 @@ void SniTray::AskForHost() {
                            "org.freedesktop.DBus.Properties", "Get",
                            g_variant_new("(ss)", kWatcherName, "IsStatusNotifierHostRegistered"),
                            G_VARIANT_TYPE("(v)"), G_DBUS_CALL_FLAGS_NO_AUTO_START, 5000, m_cancel,
-                           OnHostProperty, new PendingCall{this, m_watcherGeneration});
+                           OnHostProperty, new PendingCall(this));
 }
 
 void SniTray::OnHostProperty(GObject* source, GAsyncResult* result, gpointer data) {
     std::unique_ptr<PendingCall> call(static_cast<PendingCall*>(data));
     GError* error = nullptr;
     GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
-    const bool cancelled = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
     g_clear_error(&error);
-    if (cancelled) return;
+    if (call->Stale()) {
+        if (reply) g_variant_unref(reply);
+        return;
+    }
     SniTray* self = call->self;
     bool present = true;  // a watcher that cannot say is taken at its word
     if (reply) {
@@ -172,8 +189,7 @@ void SniTray::OnHostProperty(GObject* source, GAsyncResult* result, gpointer dat
         g_variant_unref(value);
         g_variant_unref(reply);
     }
-    if (call->generation == self->m_watcherGeneration && !self->m_watcherOwner.empty())
-        self->HostKnown(present);
+    if (!self->m_watcherOwner.empty()) self->HostKnown(present);
 }
 
 void SniTray::OnWatcherSignal(GDBusConnection*, const char*, const char*, const char*,
@@ -233,22 +249,21 @@ void SniTray::RegisterWithWatcher() {
     g_dbus_connection_call(m_connection, kWatcherName, kWatcherPath, kWatcherName,
                            "RegisterStatusNotifierItem", g_variant_new("(s)", m_busName.c_str()),
                            nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, 5000, m_cancel, OnRegistered,
-                           new PendingCall{this, m_watcherGeneration});
+                           new PendingCall(this));
 }
 
 void SniTray::OnRegistered(GObject* source, GAsyncResult* result, gpointer data) {
     std::unique_ptr<PendingCall> call(static_cast<PendingCall*>(data));
     GError* error = nullptr;
     GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
-    const bool cancelled = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
     g_clear_error(&error);
     if (reply) {
         g_variant_unref(reply);
         return;
     }
-    if (cancelled) return;
+    if (call->Stale()) return;
     SniTray* self = call->self;
-    if (call->generation != self->m_watcherGeneration || !self->m_registered) return;
+    if (!self->m_registered) return;
     // Refused or no answer in time: the item is shown nowhere.
     self->Withdraw();
     if (!self->m_added) return;
