@@ -27,25 +27,13 @@ TEST(CWebPage, PassesArgumentsInOrderAndEmptyOnesAsEmpty) {
 
 TEST(CWebPage, HandsThePageOnlyUtf8Text) {
     const std::string bad = "\xEF\xBF\xBD";
-    const struct {
-        std::string in, out;
-    } cases[] = {
-        {"plain", "plain"},
-        {"Zo\xC3\xAB \xF0\x9F\x98\x80", "Zo\xC3\xAB \xF0\x9F\x98\x80"},
-        {"\xED\xB0\x80", bad + bad + bad},  // a lone surrogate as the JSON reader writes it
-        {"a\xC3", "a" + bad},               // cut short
-        {"\xC0\xAF", bad + bad},            // overlong
-        {"\xF4\x90\x80\x80", bad + bad + bad + bad},  // beyond U+10FFFF
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.out);
-        LoadedPage page;
-        CWebPage web;
-        ASSERT_TRUE(web.BindDocument(&page.window));
-        ASSERT_TRUE(web.InvokeScript("AppToScript", c.in, "x" + c.in));
-        ASSERT_EQ(page.window.calls.size(), 1u);
-        EXPECT_EQ(page.window.calls[0].args, (StringList{c.out, "x" + c.out}));
-    }
+    LoadedPage page;
+    CWebPage web;
+    ASSERT_TRUE(web.BindDocument(&page.window));
+    // A lone surrogate as the JSON reader writes it, and a character cut short.
+    ASSERT_TRUE(web.InvokeScript("AppToScript", "Zo\xC3\xAB \xED\xB0\x80", "a\xC3"));
+    ASSERT_EQ(page.window.calls.size(), 1u);
+    EXPECT_EQ(page.window.calls[0].args, (StringList{"Zo\xC3\xAB " + bad + bad + bad, "a" + bad}));
 }
 
 TEST(CWebPage, RecordsFailuresOfThePageWithoutClearingThemOnSuccess) {

@@ -139,10 +139,7 @@ TEST_F(FillToastTest, LoneSurrogateEscapesReachThePageAsReplacementCharacters) {
         {R"({"sender":"Ann \udc00","msg":"Hi","msgtype":0})", "Ann " + bad, "Hi"},
         {R"({"sender":"Ann \ud83d","msg":"Hi","msgtype":0})", "Ann " + bad, "Hi"},
         {R"({"sender":"Ann","msg":"a\ud83d\u0041","msgtype":0})", "Ann", "a" + bad + "A"},
-        {R"({"sender":"Ann","msg":"\ud83d\ude00\udfff","msgtype":0})", "Ann",
-         "\xF0\x9F\x98\x80" + bad},
         {R"({"sender":"Ann","msg":"file\n\udc00.pdf","msgtype":1})", "Ann", bad + ".pdf"},
-        {R"({"sender":"Ann","msg":"\\ud800","msgtype":0})", "Ann", "\\ud800"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.data);
