@@ -85,6 +85,7 @@ public:
         NeverAccepts,        // hung before it reached its loop: the queue fills up
         NeverAnswers,        // takes the request and says nothing
         QuitsWithoutAnswer,  // takes the request, lets the lock go and hangs up
+        HangsUp,             // takes each request and hangs up, keeping the lock
     };
 
     StuckInstance(const std::string& dir, Mode mode) : m_mode(mode) {
@@ -118,31 +119,37 @@ public:
         if (m_lock >= 0) close(m_lock);
     }
 
-    // What the later start sent.
+    // What the later start sent, once it has ended.
     std::string Received() {
+        m_stop = true;
         if (m_thread.joinable()) m_thread.join();
         return m_received;
     }
 
 private:
     void Serve() {
-        int fd = -1;
-        while (!m_stop && fd < 0) {
-            pollfd p{m_listen, POLLIN, 0};
-            if (poll(&p, 1, 20) > 0) fd = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-        }
-        if (fd < 0) return;
-        char c;
-        while (m_received.size() < 64 && read(fd, &c, 1) == 1) {
-            m_received += c;
-            if (c == '\n') break;
-        }
-        if (m_mode == Mode::QuitsWithoutAnswer) {
-            close(m_lock);
-            m_lock = -1;
+        for (;;) {
+            int fd = -1;
+            while (!m_stop && fd < 0) {
+                pollfd p{m_listen, POLLIN, 0};
+                if (poll(&p, 1, 20) > 0) fd = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+            }
+            if (fd < 0) return;
+            char c;
+            while (m_received.size() < 64 && read(fd, &c, 1) == 1) {
+                m_received += c;
+                if (c == '\n') break;
+            }
+            if (m_mode == Mode::NeverAnswers) {
+                m_connections.push_back(fd);
+                return;
+            }
             close(fd);
-        } else {
-            m_connections.push_back(fd);
+            if (m_mode == Mode::QuitsWithoutAnswer) {
+                close(m_lock);
+                m_lock = -1;
+                return;
+            }
         }
     }
 
@@ -223,6 +230,8 @@ TEST_F(SingleInstanceTest, AStartGivesUpInTimeOnAnInstanceThatDoesNotAnswer) {
         {Mode::NeverAccepts, "never accepts", "handed-over", ""},
         {Mode::NeverAnswers, "never answers", "handed-over", "activate\n"},
         {Mode::QuitsWithoutAnswer, "quits without answer", "acquired", "activate\n"},
+        // May have acted on it: asked once, not over and over.
+        {Mode::HangsUp, "hangs up", "handed-over", "activate\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -88,6 +88,7 @@ bool UnixSingleInstance::AcquireOrActivate() {
     // The running instance may have taken the lock a moment ago and not
     // listen yet, or be on its way out; the lock decides either way.
     const gint64 deadline = g_get_monotonic_time() + kHandOverUs;
+    bool hungUp = false;
     for (;;) {
         int locked;
         while ((locked = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
@@ -105,7 +106,13 @@ bool UnixSingleInstance::AcquireOrActivate() {
         // left alone: a second one beside it would share its settings and
         // its socket. A request that reached its queue still brings it
         // forward once it answers again.
-        if (SendActivation(deadline) != HandOver::Retry) break;
+        if (!hungUp) {
+            const HandOver outcome = SendActivation(deadline);
+            // One that hung up may have acted on the request all the same:
+            // it is not asked again, only its lock is waited for.
+            hungUp = outcome == HandOver::HungUp;
+            if (outcome != HandOver::Retry && !hungUp) break;
+        }
         if (g_get_monotonic_time() + static_cast<gint64>(kRetryPauseUs) >= deadline) break;
         g_usleep(kRetryPauseUs);
     }
@@ -165,7 +172,7 @@ UnixSingleInstance::HandOver UnixSingleInstance::Converse(int fd, const sockaddr
         } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
             if (!WaitFor(fd, POLLOUT, deadline)) return HandOver::Unanswered;
         } else {
-            return HandOver::Retry;  // it went away
+            return HandOver::HungUp;
         }
     }
     std::string answer;
@@ -189,7 +196,7 @@ UnixSingleInstance::HandOver UnixSingleInstance::Converse(int fd, const sockaddr
         }
         // Closed without an answer: the instance is on its way out and its
         // lock about to be free.
-        return HandOver::Retry;
+        return HandOver::HungUp;
     }
 }
 

@@ -31,8 +31,9 @@ public:
 private:
     struct Client;
     // Retry: nobody took the request, the lock may be free again.
+    // HungUp: the instance closed without an answer; it is on its way out.
     // Unanswered: the deadline passed first.
-    enum class HandOver { Done, Retry, Unanswered, GiveUp };
+    enum class HandOver { Done, Retry, HungUp, Unanswered, GiveUp };
     void Listen();
     HandOver SendActivation(gint64 deadline);
     static HandOver Converse(int fd, const sockaddr_un& address, gint64 deadline);
