@@ -1,5 +1,7 @@
 #include "desktop/CWebPage.h"
 
+#include "net/Utf8Text.h"
+
 std::string SystemMessageText(long code) {
     switch (code) {
         case kScriptUnknownName:
@@ -56,17 +58,23 @@ bool CWebPage::InvokeScript(const std::string& name, const StringList& arguments
         RecordError("Cannot GetScript");
         return false;
     }
+    // A page takes text only: one stray byte in an argument would fail the
+    // whole call, and the page would go on showing what it showed before.
+    StringList texts;
+    texts.reserve(arguments.size());
+    for (const std::string& argument : arguments) texts.push_back(ReplaceInvalidUtf8(argument));
     std::weak_ptr<CWebPage*> alive = m_alive;
-    m_document->CallFunction(name, arguments, [alive, result](const ScriptResult& outcome) {
-        auto self = alive.lock();
-        if (self && outcome.status != ScriptResult::Status::Ok) {
-            if (outcome.status == ScriptResult::Status::NoDocument)
-                (*self)->RecordError("Cannot GetScript");
-            else
-                (*self)->RecordError(SystemMessageText(FailureCode(outcome.status)));
-        }
-        if (result) result(outcome);
-    });
+    m_document->CallFunction(
+        ReplaceInvalidUtf8(name), texts, [alive, result](const ScriptResult& outcome) {
+            auto self = alive.lock();
+            if (self && outcome.status != ScriptResult::Status::Ok) {
+                if (outcome.status == ScriptResult::Status::NoDocument)
+                    (*self)->RecordError("Cannot GetScript");
+                else
+                    (*self)->RecordError(SystemMessageText(FailureCode(outcome.status)));
+            }
+            if (result) result(outcome);
+        });
     return true;
 }
 

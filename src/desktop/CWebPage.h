@@ -28,7 +28,8 @@ public:
     // Binds to the document the window currently shows.
     bool BindDocument(IHtmlWindow* document);
 
-    // Calls `name` with the arguments in order. Returns false at once when
+    // Calls `name` with the arguments in order, each made valid UTF-8 (an
+    // ill-formed sequence becomes U+FFFD). Returns false at once when
     // no document is bound; a function that is missing or throws is found
     // out when the page answers, which records the failure and reports it
     // to `result`, if given.

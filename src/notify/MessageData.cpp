@@ -6,6 +6,9 @@
 #include <climits>
 #include <exception>
 
+#include "config/JsonEscapes.h"
+#include "net/Utf8Text.h"
+
 namespace {
 
 // Absent and null members read as empty text; other non-texts are refused.
@@ -16,7 +19,9 @@ bool ReadText(const Json::Value& object, const char* key, std::string& out) {
         return true;
     }
     if (!v.isString()) return false;
-    out = v.asString();
+    // Pages hand over UTF-8 and lone surrogate escapes are gone, but a
+    // page must never be given anything else.
+    out = ReplaceInvalidUtf8(v.asString());
     return true;
 }
 
@@ -38,7 +43,7 @@ MessageData ReadMessageData(const std::string& data) {
     Json::Value root;
     try {
         Json::Reader reader;
-        if (!reader.parse(data, root, false)) return out;
+        if (!reader.parse(ReplaceLoneSurrogateEscapes(data), root, false)) return out;
     } catch (const std::exception&) {
         // Nested too deeply for the reader: not usable data.
         return out;

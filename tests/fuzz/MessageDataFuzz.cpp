@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "config/Utf8.h"
 #include "controller/CMainDlg.h"
 #include "controller/SessionState.h"
 #include "fakes/FakePorts.h"
@@ -62,6 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (FakeHtmlWindow* page : fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId)) {
         for (const FakeHtmlWindow::Call& call : page->calls) {
             Check(call.args.size() == 1);
+            // A page takes nothing but UTF-8.
+            Check(IsValidUtf8(call.args[0]));
             // The summary line is one line.
             if (call.name == "setSendMsg") Check(call.args[0].find('\n') == std::string::npos);
         }

@@ -91,6 +91,23 @@ TEST_F(HtmlWindowTest, PageObjectCallsFunctionsWithArgumentsInOrder) {
     EXPECT_EQ(result->value, R"([""])");
 }
 
+TEST_F(HtmlWindowTest, TextThatIsNotUtf8StillReachesThePage) {
+    const std::string bad = "\xEF\xBF\xBD";
+    // Straight to the window, and as data written into the page.
+    auto result = Call(*window, "record", {"Bo \xED\xB0\x80", "ok"});
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, ScriptResult::Status::Ok) << result->message;
+    EXPECT_EQ(result->value, "[\"Bo " + bad + bad + bad + "\",\"ok\"]");
+    window->BindData("label", DataKind::InnerText);
+    window->SetData("label", "x\xC3");
+    EXPECT_EQ(Call(*window, "fieldValue", {"label"})->value, "x" + bad);
+
+    // From the page: half a character loses neither the call nor the rest.
+    ASSERT_TRUE(Call(*window, "reportHalves"));
+    ASSERT_TRUE(RunUntil([&] { return !events.calls.empty(); }));
+    EXPECT_EQ(events.calls[0].args, (StringList{"a" + bad, bad + "b"}));
+}
+
 TEST_F(HtmlWindowTest, PageObjectRecordsMissingAndThrowingFunctions) {
     CWebPage page;
     ASSERT_TRUE(page.BindDocument(window.get()));

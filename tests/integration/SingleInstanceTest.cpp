@@ -9,7 +9,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <fcntl.h>
+#include <atomic>
+#include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/linux/UnixSingleInstance.h"
 
@@ -68,6 +77,91 @@ private:
     std::string m_buffered;
 };
 
+// Holds the lock and listens where a running instance would, but misbehaves
+// as told.
+class StuckInstance {
+public:
+    enum class Mode {
+        NeverAccepts,        // hung before it reached its loop: the queue fills up
+        NeverAnswers,        // takes the request and says nothing
+        QuitsWithoutAnswer,  // takes the request, lets the lock go and hangs up
+        HangsUp,             // takes each request and hangs up, keeping the lock
+    };
+
+    StuckInstance(const std::string& dir, Mode mode) : m_mode(mode) {
+        UnixSingleInstance paths(dir);
+        g_mkdir_with_parents(dir.c_str(), 0700);
+        m_lock = open(paths.LockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        EXPECT_EQ(flock(m_lock, LOCK_EX | LOCK_NB), 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, paths.SocketPath().c_str());
+        m_listen = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        EXPECT_EQ(bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        EXPECT_EQ(listen(m_listen, 0), 0);
+        if (mode == Mode::NeverAccepts) {
+            // Connect until the queue is full, as earlier starts would have.
+            for (int i = 0; i < 64; ++i) {
+                int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+                m_connections.push_back(fd);
+                if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) break;
+            }
+            EXPECT_EQ(errno, EAGAIN);
+            return;
+        }
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~StuckInstance() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+        for (int fd : m_connections) close(fd);
+        close(m_listen);
+        if (m_lock >= 0) close(m_lock);
+    }
+
+    // What the later start sent, once it has ended.
+    std::string Received() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+        return m_received;
+    }
+
+private:
+    void Serve() {
+        for (;;) {
+            int fd = -1;
+            while (!m_stop && fd < 0) {
+                pollfd p{m_listen, POLLIN, 0};
+                if (poll(&p, 1, 20) > 0) fd = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+            }
+            if (fd < 0) return;
+            char c;
+            while (m_received.size() < 64 && read(fd, &c, 1) == 1) {
+                m_received += c;
+                if (c == '\n') break;
+            }
+            if (m_mode == Mode::NeverAnswers) {
+                m_connections.push_back(fd);
+                return;
+            }
+            close(fd);
+            if (m_mode == Mode::QuitsWithoutAnswer) {
+                close(m_lock);
+                m_lock = -1;
+                return;
+            }
+        }
+    }
+
+    Mode m_mode;
+    int m_lock = -1;
+    int m_listen = -1;
+    std::vector<int> m_connections;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::string m_received;
+};
+
 class SingleInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -122,6 +216,37 @@ TEST_F(SingleInstanceTest, LaterStartsActivateTheRunningInstanceAndExit) {
         EXPECT_EQ(later.ReadLine(), "handed-over");
         EXPECT_EQ(later.WaitForExit(), 0);
         EXPECT_EQ(first.ReadLine(), "activation");
+    }
+}
+
+TEST_F(SingleInstanceTest, AStartGivesUpInTimeOnAnInstanceThatDoesNotAnswer) {
+    using Mode = StuckInstance::Mode;
+    const struct {
+        Mode mode;
+        const char* name;
+        const char* line;      // what the later start does
+        const char* received;  // what the stuck instance got
+    } cases[] = {
+        {Mode::NeverAccepts, "never accepts", "handed-over", ""},
+        {Mode::NeverAnswers, "never answers", "handed-over", "activate\n"},
+        {Mode::QuitsWithoutAnswer, "quits without answer", "acquired", "activate\n"},
+        // May have acted on it: asked once, not over and over.
+        {Mode::HangsUp, "hangs up", "handed-over", "activate\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dir = m_dir + "/" + std::to_string(static_cast<int>(c.mode));
+        {
+            StuckInstance stuck(dir, c.mode);
+            Probe later(dir);
+            const std::string line = later.ReadLine();
+            if (line.empty()) later.Kill();  // hung: the fault this guards against
+            EXPECT_EQ(line, c.line);
+            EXPECT_EQ(stuck.Received(), c.received);
+        }
+        for (const char* name : {"/Murmel Alarm once.lock", "/Murmel Alarm once.sock"})
+            g_unlink((dir + name).c_str());
+        g_rmdir(dir.c_str());
     }
 }
 

@@ -22,6 +22,7 @@ const char kWatcherXml[] = R"xml(<node>
     <property name="ProtocolVersion" type="i" access="read"/>
     <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
     <signal name="StatusNotifierItemUnregistered"><arg type="s"/></signal>
+    <signal name="StatusNotifierHostRegistered"/>
   </interface>
 </node>)xml";
 
@@ -49,7 +50,25 @@ void SpinIdle() {
 // name leaves the bus, as desktop watchers do.
 class TestWatcher {
 public:
+    // How it answers an item's registration.
+    enum class Answer { Accept, Refuse, Never };
+
     ~TestWatcher() { Stop(); }
+
+    // Set before Start.
+    bool hostRegistered = true;
+    Answer answer = Answer::Accept;
+
+    // A tray host starts and registers with the watcher.
+    void RegisterHost() {
+        {
+            std::lock_guard lock(m_mutex);
+            hostRegistered = true;
+        }
+        g_dbus_connection_emit_signal(m_connection, nullptr, "/StatusNotifierWatcher",
+                                      "org.kde.StatusNotifierWatcher",
+                                      "StatusNotifierHostRegistered", nullptr, nullptr);
+    }
 
     void Start() {
         std::unique_lock lock(m_mutex);
@@ -111,6 +130,9 @@ private:
 
         for (guint watch : m_watches) g_bus_unwatch_name(watch);
         m_watches.clear();
+        for (GDBusMethodInvocation* held : m_held)
+            g_dbus_method_invocation_return_dbus_error(held, "org.test.Gone", "stopped");
+        m_held.clear();
         g_dbus_connection_unregister_object(connection, object);
         g_dbus_connection_close_sync(connection, nullptr, nullptr);
         g_object_unref(connection);
@@ -133,6 +155,14 @@ private:
                        const char* method, GVariant* params, GDBusMethodInvocation* invocation,
                        gpointer data) {
         auto* self = static_cast<TestWatcher*>(data);
+        if (std::string(method) == "RegisterStatusNotifierItem" && self->answer == Answer::Never) {
+            self->m_held.push_back(invocation);  // answered when the watcher stops
+            return;
+        }
+        if (std::string(method) == "RegisterStatusNotifierItem" && self->answer == Answer::Refuse) {
+            g_dbus_method_invocation_return_dbus_error(invocation, "org.test.Refused", "no");
+            return;
+        }
         if (std::string(method) == "RegisterStatusNotifierItem") {
             const char* service = nullptr;
             g_variant_get(params, "(&s)", &service);
@@ -152,7 +182,10 @@ private:
                                 const char* name, GError**, gpointer data) {
         auto* self = static_cast<TestWatcher*>(data);
         const std::string prop = name;
-        if (prop == "IsStatusNotifierHostRegistered") return g_variant_new_boolean(TRUE);
+        if (prop == "IsStatusNotifierHostRegistered") {
+            std::lock_guard lock(self->m_mutex);
+            return g_variant_new_boolean(self->hostRegistered);
+        }
         if (prop == "ProtocolVersion") return g_variant_new_int32(0);
         GVariantBuilder items;
         g_variant_builder_init(&items, G_VARIANT_TYPE("as"));
@@ -164,7 +197,8 @@ private:
     std::thread m_thread;
     GMainLoop* m_loop = nullptr;
     GDBusConnection* m_connection = nullptr;
-    std::vector<guint> m_watches;  // watcher thread only
+    std::vector<guint> m_watches;                // watcher thread only
+    std::vector<GDBusMethodInvocation*> m_held;  // watcher thread only
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_ready = false;
@@ -292,6 +326,11 @@ protected:
         return icon->Install(&controller, "Murmel Alarm", iconId);
     }
 
+    // The watcher lists the item: the host shows it.
+    bool Shown() {
+        return SpinUntil([&] { return watcher.Holds(tray->BusName()); });
+    }
+
     bool AboutToShow() {
         GVariant* reply = Menu("AboutToShow", g_variant_new("(i)", 0));
         if (!reply) return false;
@@ -312,6 +351,17 @@ protected:
     std::unique_ptr<SniTray> tray;
     std::unique_ptr<CSystemTray> icon;
 };
+
+// Plays an XEmbed tray: owns its selection until the widget is destroyed.
+GtkWidget* PlayXEmbedTray() {
+    GtkWidget* manager = gtk_invisible_new();
+    gtk_widget_realize(manager);
+    if (gtk_selection_owner_set(manager, gdk_atom_intern("_NET_SYSTEM_TRAY_S0", FALSE),
+                                GDK_CURRENT_TIME))
+        return manager;
+    gtk_widget_destroy(manager);
+    return nullptr;
+}
 
 // The menu the program popped up itself, if one is shown.
 GtkWidget* ShownMenu() {
@@ -347,7 +397,7 @@ Pixel PixelAt(GVariant* pixmap, int x, int y) {
 TEST_F(SniTrayTest, RegistersAndShowsImageTooltipAndMenu) {
     watcher.Start();
     ASSERT_TRUE(Install(CSystemTray::kIconSignedIn));
-    EXPECT_TRUE(watcher.Holds(tray->BusName()));
+    EXPECT_TRUE(Shown());
     EXPECT_EQ(tray->BusName().rfind("org.kde.StatusNotifierItem-", 0), 0u);
 
     EXPECT_EQ(ItemString("Category"), "Communications");
@@ -396,6 +446,7 @@ TEST_F(SniTrayTest, RegistersAndShowsImageTooltipAndMenu) {
 TEST_F(SniTrayTest, ImageAndTooltipChangesReachTheHost) {
     watcher.Start();
     ASSERT_TRUE(Install(CSystemTray::kIconSignedIn));
+    ASSERT_TRUE(Shown());
     int* newIcon = CountSignals("NewIcon");
     int* newTip = CountSignals("NewToolTip");
 
@@ -592,11 +643,8 @@ TEST_F(SniTrayTest, XEmbedTrayStandsInUntilAWatcherStarts) {
         EXPECT_FALSE(probe.Add({CSystemTray::kIconSignedOut, "Murmel Alarm", false}));
     }
 
-    // Play an XEmbed tray: own its selection.
-    GtkWidget* manager = gtk_invisible_new();
-    gtk_widget_realize(manager);
-    ASSERT_TRUE(gtk_selection_owner_set(manager, gdk_atom_intern("_NET_SYSTEM_TRAY_S0", FALSE),
-                                        GDK_CURRENT_TIME));
+    GtkWidget* manager = PlayXEmbedTray();
+    ASSERT_NE(manager, nullptr);
 
     EXPECT_TRUE(Install(CSystemTray::kIconSignedIn, true));
     EXPECT_TRUE(icon->ChangeIcon(CSystemTray::kIconNewMessage));
@@ -607,6 +655,54 @@ TEST_F(SniTrayTest, XEmbedTrayStandsInUntilAWatcherStarts) {
     EXPECT_EQ(controller.restarts, 1);
     EXPECT_EQ(ItemString("IconName"), "murmel-alarm-new-message");
     gtk_widget_destroy(manager);
+}
+
+TEST_F(SniTrayTest, AWatcherWithoutAHostIsNoTrayUntilAHostRegisters) {
+    for (bool xembed : {false, true}) {
+        SCOPED_TRACE(xembed ? "an XEmbed tray runs" : "no XEmbed tray");
+        GtkWidget* manager = xembed ? PlayXEmbedTray() : nullptr;
+        ASSERT_EQ(manager != nullptr, xembed);
+        const int restarts = controller.restarts;
+        watcher.hostRegistered = false;
+        watcher.Start();
+        Install(CSystemTray::kIconSignedIn, true);
+        // Once the watcher has said it has no host, the item is withdrawn or
+        // the XEmbed icon stands in; the watcher never lists it.
+        const TrayIconData data{CSystemTray::kIconSignedIn, "Murmel Alarm", false};
+        ASSERT_TRUE(SpinUntil([&] { return xembed ? tray->StandsIn() : !tray->Modify(data); }));
+        SpinIdle();
+        EXPECT_FALSE(watcher.Holds(tray->BusName()));
+
+        watcher.RegisterHost();
+        EXPECT_TRUE(Shown());
+        EXPECT_FALSE(tray->StandsIn());
+        EXPECT_EQ(controller.restarts, restarts + 1);
+        EXPECT_EQ(ItemString("IconName"), "murmel-alarm-signed-in");
+        icon.reset();
+        tray.reset();
+        watcher.Stop();
+        if (manager) gtk_widget_destroy(manager);
+    }
+}
+
+TEST_F(SniTrayTest, TheUiThreadDoesNotWaitForTheWatcherToRegister) {
+    // A watcher that never answers: the item is added at once and keeps
+    // answering the bus while the registration is on its way.
+    watcher.answer = TestWatcher::Answer::Never;
+    watcher.Start();
+    ASSERT_TRUE(Install(CSystemTray::kIconSignedOut));
+    EXPECT_EQ(ItemString("IconName"), "murmel-alarm-signed-out");
+    EXPECT_TRUE(icon->ChangeIcon(CSystemTray::kIconNewMessage));
+    icon.reset();
+    tray.reset();
+    watcher.Stop();
+
+    // One that refuses: the item is shown nowhere, as without a watcher.
+    watcher.answer = TestWatcher::Answer::Refuse;
+    watcher.Start();
+    ASSERT_TRUE(Install(CSystemTray::kIconSignedOut));
+    const TrayIconData data{CSystemTray::kIconSignedOut, "Murmel Alarm", false};
+    EXPECT_TRUE(SpinUntil([&] { return !tray->Modify(data); }));
 }
 
 TEST(TrayImagesTest, RendersTheThreeImages) {

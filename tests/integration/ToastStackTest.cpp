@@ -215,6 +215,32 @@ TEST_F(ToastStackTest, AToastRunsOutAndAnswersPressesAndKeys) {
     EXPECT_TRUE(controller.received.empty());
 }
 
+TEST_F(ToastStackTest, ALoneSurrogateInAMessageStillReplacesTheWholeToast) {
+    GlibEventLoop loop;
+    LocalClock clock;
+    Controller controller;
+    CNotiHtmlDlg toast;
+    toast.Create(*factory, loop, clock, loop.Register(&controller));
+    ASSERT_TRUE(RunUntil([&] { return PageReady(toast.Window()); }));
+    const std::string bad = "\xEF\xBF\xBD";
+    const struct {
+        const char* data;
+        std::string sender, text;
+    } cases[] = {
+        {R"({"sender":"Bo \udc00","msg":"Second","msgtype":0})", "Bo " + bad, "Second"},
+        {R"({"sender":"Cy","msg":"Third \ud83d!","msgtype":0})", "Cy", "Third " + bad + "!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        ASSERT_TRUE(toast.FillToast(R"({"sender":"Al","msg":"First","msgtype":0})"));
+        ASSERT_TRUE(RunUntil([&] { return PageText(toast.Window(), "sender") == "Al"; }));
+        ASSERT_TRUE(toast.FillToast(c.data));
+        // The calls run in order: once the text is there, so is the sender.
+        ASSERT_TRUE(RunUntil([&] { return PageText(toast.Window(), "send_msg") == c.text; }));
+        EXPECT_EQ(PageText(toast.Window(), "sender"), c.sender);
+    }
+}
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new GtkEnvironment);

@@ -25,6 +25,17 @@ TEST(CWebPage, PassesArgumentsInOrderAndEmptyOnesAsEmpty) {
     EXPECT_EQ(web.LastError(), "");
 }
 
+TEST(CWebPage, HandsThePageOnlyUtf8Text) {
+    const std::string bad = "\xEF\xBF\xBD";
+    LoadedPage page;
+    CWebPage web;
+    ASSERT_TRUE(web.BindDocument(&page.window));
+    // A lone surrogate as the JSON reader writes it, and a character cut short.
+    ASSERT_TRUE(web.InvokeScript("AppToScript", "Zo\xC3\xAB \xED\xB0\x80", "a\xC3"));
+    ASSERT_EQ(page.window.calls.size(), 1u);
+    EXPECT_EQ(page.window.calls[0].args, (StringList{"Zo\xC3\xAB " + bad + bad + bad, "a" + bad}));
+}
+
 TEST(CWebPage, RecordsFailuresOfThePageWithoutClearingThemOnSuccess) {
     LoadedPage page;
     page.window.missingFunctions = {"nothing"};

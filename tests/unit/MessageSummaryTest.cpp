@@ -128,6 +128,29 @@ TEST_F(FillToastTest, EscapedAndDirectCharactersReadAlike) {
     EXPECT_EQ(escaped.at(2), "setSendMsg:café");
 }
 
+TEST_F(FillToastTest, LoneSurrogateEscapesReachThePageAsReplacementCharacters) {
+    const std::string bad = "\xEF\xBF\xBD";
+    // Half a character, as a page sends when it cuts a text between the two
+    // halves of an emoji: the whole message is still shown.
+    const struct {
+        const char* data;
+        std::string sender, summary;
+    } cases[] = {
+        {R"({"sender":"Ann \udc00","msg":"Hi","msgtype":0})", "Ann " + bad, "Hi"},
+        {R"({"sender":"Ann \ud83d","msg":"Hi","msgtype":0})", "Ann " + bad, "Hi"},
+        {R"({"sender":"Ann","msg":"a\ud83d\u0041","msgtype":0})", "Ann", "a" + bad + "A"},
+        {R"({"sender":"Ann","msg":"file\n\udc00.pdf","msgtype":1})", "Ann", bad + ".pdf"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        Page()->calls.clear();
+        ASSERT_TRUE(toast.FillToast(c.data));
+        ASSERT_EQ(Calls().size(), 4u);
+        EXPECT_EQ(Calls()[1], "setSender:" + c.sender);
+        EXPECT_EQ(Calls()[2], "setSendMsg:" + c.summary);
+    }
+}
+
 TEST_F(FillToastTest, DataThatIsNoMessageShowsNothingAndLeavesThePage) {
     const char* cases[] = {
         "",

@@ -3,7 +3,11 @@
 #include <glib.h>
 #include <json/json.h>
 
+#include <exception>
 #include <memory>
+
+#include "config/JsonEscapes.h"
+#include "net/Utf8Text.h"
 
 namespace {
 // scheme://host[:port] with the scheme and host lower-cased and the default
@@ -28,18 +32,30 @@ std::string OriginOf(const std::string& address) {
     return origin;
 }
 
+// Nothing that is not UTF-8 text goes on into the program.
+std::string Text(const Json::Value& v) {
+    return v.isString() ? ReplaceInvalidUtf8(v.asString()) : std::string();
+}
+
 std::string Text(const Json::Value& value, const char* key) {
-    const Json::Value& v = value[key];
-    return v.isString() ? v.asString() : std::string();
+    return Text(value[key]);
 }
 }  // namespace
 
 std::optional<BridgeMessage> ParseBridgeMessage(const std::string& json) {
     Json::CharReaderBuilder builder;
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    // A lone surrogate in any text of the page would lose the whole message.
+    const std::string text = ReplaceLoneSurrogateEscapes(json);
     Json::Value root;
-    if (!reader->parse(json.data(), json.data() + json.size(), &root, nullptr) || !root.isObject())
+    try {
+        if (!reader->parse(text.data(), text.data() + text.size(), &root, nullptr) ||
+            !root.isObject())
+            return std::nullopt;
+    } catch (const std::exception&) {
+        // Nested deeper than the reader's limit.
         return std::nullopt;
+    }
     BridgeMessage message;
     message.kind = Text(root, "kind");
     message.href = Text(root, "href");
@@ -49,12 +65,11 @@ std::optional<BridgeMessage> ParseBridgeMessage(const std::string& json) {
     message.event = Text(root, "event");
     if (root["written"].isUInt()) message.written = root["written"].asUInt();
     if (root["args"].isArray())
-        for (const auto& arg : root["args"])
-            message.args.push_back(arg.isString() ? arg.asString() : std::string());
+        for (const auto& arg : root["args"]) message.args.push_back(Text(arg));
     const Json::Value& data = root["data"];
     if (data.isObject())
         for (const auto& name : data.getMemberNames())
-            if (data[name].isString()) message.data[name] = data[name].asString();
+            if (data[name].isString()) message.data[ReplaceInvalidUtf8(name)] = Text(data[name]);
     return message;
 }
 

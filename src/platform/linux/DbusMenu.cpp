@@ -200,7 +200,9 @@ void DbusMenu::OnMethodCall(GDBusConnection*, const char*, const char*, const ch
         const Entry* entry = self->Find(id);
         GVariant* props = (id == 0 || entry) ? self->Properties(entry) : EmptyProperties();
         g_variant_ref_sink(props);
-        GVariant* value = g_variant_lookup_value(props, prop, nullptr);
+        // The looked-up value is a reference of our own; the reply takes one
+        // of its own.
+        g_autoptr(GVariant) value = g_variant_lookup_value(props, prop, nullptr);
         g_variant_unref(props);
         if (!value) {
             g_dbus_method_invocation_return_dbus_error(

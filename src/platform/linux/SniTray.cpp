@@ -63,11 +63,32 @@ bool CallBus(GDBusConnection* connection, const char* method, GVariant* args, gu
 
 }  // namespace
 
+// A call to the watcher on its way. Its answer may come after the tray is
+// gone, reported with whatever error the connection's end gave it; the
+// cancellable, cancelled first thing by the destructor, tells.
+struct SniTray::PendingCall {
+    explicit PendingCall(SniTray* self)
+        : self(self),
+          generation(self->m_watcherGeneration),
+          cancel(G_CANCELLABLE(g_object_ref(self->m_cancel))) {}
+    ~PendingCall() { g_object_unref(cancel); }
+    PendingCall(const PendingCall&) = delete;
+    PendingCall& operator=(const PendingCall&) = delete;
+    bool Stale() const {
+        return g_cancellable_is_cancelled(cancel) || generation != self->m_watcherGeneration;
+    }
+
+    SniTray* self;
+    unsigned generation;
+    GCancellable* cancel;
+};
+
 SniTray::SniTray(std::string imageDir, bool legacyFallback)
     : m_legacyFallback(legacyFallback), m_images(std::move(imageDir)) {
     static int instances = 0;
     m_busName = "org.kde.StatusNotifierItem-" + std::to_string(getpid()) + "-" +
                 std::to_string(++instances);
+    m_cancel = g_cancellable_new();
 
     gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (address) {
@@ -95,17 +116,36 @@ SniTray::SniTray(std::string imageDir, bool legacyFallback)
                                                                if (m_events)
                                                                    m_events->OnMenuCommand(id);
                                                            }});
+    m_hostSignals = g_dbus_connection_signal_subscribe(
+        m_connection, kWatcherName, kWatcherName, nullptr, kWatcherPath, nullptr,
+        G_DBUS_SIGNAL_FLAGS_NONE, OnWatcherSignal, this, nullptr);
+    // The bus itself answers who owns the watcher's name, so the first Add
+    // already knows whether there is one; its host is asked without waiting.
+    GVariant* owner = g_dbus_connection_call_sync(
+        m_connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "GetNameOwner", g_variant_new("(s)", kWatcherName), G_VARIANT_TYPE("(s)"),
+        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    if (owner) {
+        const char* name = nullptr;
+        g_variant_get(owner, "(&s)", &name);
+        WatcherFound(name);
+        g_variant_unref(owner);
+    }
     m_watch =
         g_bus_watch_name_on_connection(m_connection, kWatcherName, G_BUS_NAME_WATCHER_FLAGS_NONE,
                                        OnWatcherAppeared, OnWatcherVanished, this, nullptr);
 }
 
 SniTray::~SniTray() {
+    // Answers still on their way find nothing to report to.
+    g_cancellable_cancel(m_cancel);
+    g_object_unref(m_cancel);
     if (m_withdrawIdle) g_source_remove(m_withdrawIdle);
     m_legacy.reset();
     for (auto& [id, pixmaps] : m_pixmaps) g_variant_unref(pixmaps);
     if (!m_connection) return;
     g_bus_unwatch_name(m_watch);
+    g_dbus_connection_signal_unsubscribe(m_connection, m_hostSignals);
     Withdraw();
     m_menu.reset();
     g_dbus_connection_unregister_object(m_connection, m_itemRegistration);
@@ -113,23 +153,130 @@ SniTray::~SniTray() {
     g_object_unref(m_connection);
 }
 
-bool SniTray::RegisterWithWatcher() {
+void SniTray::WatcherFound(const std::string& owner) {
+    m_watcherOwner = owner;
+    ++m_watcherGeneration;
+    m_registered = false;
+    m_host = Host::Unknown;
+    AskForHost();
+}
+
+void SniTray::AskForHost() {
+    // A watcher without a host takes items and shows them nowhere.
+    g_dbus_connection_call(m_connection, kWatcherName, kWatcherPath,
+                           "org.freedesktop.DBus.Properties", "Get",
+                           g_variant_new("(ss)", kWatcherName, "IsStatusNotifierHostRegistered"),
+                           G_VARIANT_TYPE("(v)"), G_DBUS_CALL_FLAGS_NO_AUTO_START, 5000, m_cancel,
+                           OnHostProperty, new PendingCall(this));
+}
+
+void SniTray::OnHostProperty(GObject* source, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<PendingCall> call(static_cast<PendingCall*>(data));
+    GError* error = nullptr;
+    GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+    g_clear_error(&error);
+    if (call->Stale()) {
+        if (reply) g_variant_unref(reply);
+        return;
+    }
+    SniTray* self = call->self;
+    bool present = true;  // a watcher that cannot say is taken at its word
+    if (reply) {
+        GVariant* value = nullptr;
+        g_variant_get(reply, "(v)", &value);
+        if (g_variant_is_of_type(value, G_VARIANT_TYPE_BOOLEAN))
+            present = g_variant_get_boolean(value);
+        g_variant_unref(value);
+        g_variant_unref(reply);
+    }
+    if (!self->m_watcherOwner.empty()) self->HostKnown(present);
+}
+
+void SniTray::OnWatcherSignal(GDBusConnection*, const char*, const char*, const char*,
+                              const char* signal, GVariant*, gpointer data) {
+    auto* self = static_cast<SniTray*>(data);
+    if (self->m_watcherOwner.empty()) return;
+    if (std::string(signal) == "StatusNotifierHostRegistered") {
+        self->HostKnown(true);
+    } else if (std::string(signal) == "StatusNotifierHostUnregistered") {
+        // Another host may still be there.
+        self->AskForHost();
+    }
+}
+
+void SniTray::HostKnown(bool present) {
+    const Host before = m_host;
+    m_host = present ? Host::Present : Host::Absent;
+    if (present) {
+        if (before == Host::Present) return;
+        if (m_legacy) {
+            // A real tray host is there: move over to it.
+            if (m_withdrawIdle) g_source_remove(m_withdrawIdle);
+            m_withdrawIdle = 0;
+            m_legacy.reset();
+            m_added = false;
+        }
+        if (m_added) {
+            RegisterWithWatcher();  // added while the watcher had not answered yet
+        } else if (m_events) {
+            m_events->OnHostRestarted();
+        }
+        return;
+    }
+    if (m_legacy) return;
+    Withdraw();
+    if (!m_added) return;
+    m_added = false;
+    // Shown nowhere: stand in where an XEmbed tray runs. The core already
+    // takes the icon for added, so a stand-in is made here, not on its Add.
+    FallBack();
+}
+
+bool SniTray::OwnName() {
     if (!m_connection) return false;
-    if (!m_ownsName) {
-        // 1: now the owner, 4: owner already.
+    // 1: now the owner, 4: owner already. The bus answers this itself.
+    if (!m_ownsName)
         m_ownsName = CallBus(m_connection, "RequestName",
                              g_variant_new("(su)", m_busName.c_str(), 4u), 1, 4);
-        if (!m_ownsName) return false;
+    return m_ownsName;
+}
+
+void SniTray::RegisterWithWatcher() {
+    if (m_registered || !OwnName()) return;
+    m_registered = true;
+    // The watcher is another program and may be slow or hung: the UI thread
+    // does not wait for it.
+    g_dbus_connection_call(m_connection, kWatcherName, kWatcherPath, kWatcherName,
+                           "RegisterStatusNotifierItem", g_variant_new("(s)", m_busName.c_str()),
+                           nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, 5000, m_cancel, OnRegistered,
+                           new PendingCall(this));
+}
+
+void SniTray::OnRegistered(GObject* source, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<PendingCall> call(static_cast<PendingCall*>(data));
+    GError* error = nullptr;
+    GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+    g_clear_error(&error);
+    if (reply) {
+        g_variant_unref(reply);
+        return;
     }
-    GVariant* reply = g_dbus_connection_call_sync(
-        m_connection, kWatcherName, kWatcherPath, kWatcherName, "RegisterStatusNotifierItem",
-        g_variant_new("(s)", m_busName.c_str()), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, 5000,
-        nullptr, nullptr);
-    if (!reply) {
-        Withdraw();
-        return false;
-    }
-    g_variant_unref(reply);
+    if (call->Stale()) return;
+    SniTray* self = call->self;
+    if (!self->m_registered) return;
+    // Refused or no answer in time: the item is shown nowhere.
+    self->Withdraw();
+    if (!self->m_added) return;
+    self->m_added = false;
+    self->FallBack();
+}
+
+bool SniTray::FallBack() {
+    if (!m_legacyFallback || !LegacyTrayIcon::HostPresent()) return false;
+    m_legacy = std::make_unique<LegacyTrayIcon>(
+        m_images, [this](TrayClick click, Point at) { Click(click, at); });
+    m_legacy->Update(m_icon);
+    m_added = true;
     return true;
 }
 
@@ -138,6 +285,7 @@ void SniTray::Withdraw() {
         m_legacy.reset();
         return;
     }
+    m_registered = false;
     // The watcher drops an item whose name leaves the bus.
     if (m_ownsName) {
         CallBus(m_connection, "ReleaseName", g_variant_new("(s)", m_busName.c_str()), 1, 2);
@@ -165,18 +313,21 @@ bool SniTray::Add(const TrayIconData& icon) {
         ApplyChanges(before);
         return true;
     }
-    if (RegisterWithWatcher()) {
-        m_added = true;
-        return true;
+    switch (m_host) {
+        case Host::Present:
+            RegisterWithWatcher();
+            if (!m_registered) return FallBack();
+            m_added = true;
+            return true;
+        case Host::Unknown:
+            // Registered, or stood in for, once the watcher has answered.
+            if (!OwnName()) return false;
+            m_added = true;
+            return true;
+        case Host::Absent:
+            break;
     }
-    if (m_legacyFallback && LegacyTrayIcon::HostPresent()) {
-        m_legacy = std::make_unique<LegacyTrayIcon>(
-            m_images, [this](TrayClick click, Point at) { Click(click, at); });
-        m_legacy->Update(m_icon);
-        m_added = true;
-        return true;
-    }
-    return false;
+    return FallBack();
 }
 
 bool SniTray::Modify(const TrayIconData& icon) {
@@ -241,20 +392,18 @@ GVariant* SniTray::Pixmaps(int iconId) {
     return g_variant_ref(it->second);
 }
 
-void SniTray::OnWatcherAppeared(GDBusConnection*, const char*, const char*, gpointer data) {
+void SniTray::OnWatcherAppeared(GDBusConnection*, const char*, const char* owner, gpointer data) {
     auto* self = static_cast<SniTray*>(data);
-    if (self->m_legacy) {
-        // A real tray host is back: move over to it.
-        if (self->m_withdrawIdle) g_source_remove(self->m_withdrawIdle);
-        self->m_withdrawIdle = 0;
-        self->m_legacy.reset();
-        self->m_added = false;
-    }
-    if (!self->m_added && self->m_events) self->m_events->OnHostRestarted();
+    // The first report of a watcher found at construction changes nothing.
+    if (self->m_watcherOwner != owner) self->WatcherFound(owner);
 }
 
 void SniTray::OnWatcherVanished(GDBusConnection*, const char*, gpointer data) {
     auto* self = static_cast<SniTray*>(data);
+    self->m_watcherOwner.clear();
+    ++self->m_watcherGeneration;
+    self->m_host = Host::Absent;
+    self->m_registered = false;
     if (self->m_legacy) return;
     // The host is gone and with it every item it showed.
     if (self->m_withdrawIdle) g_source_remove(self->m_withdrawIdle);

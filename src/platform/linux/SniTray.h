@@ -1,9 +1,10 @@
 #pragma once
 // The tray port as a StatusNotifierItem with a dbusmenu, on a bus connection
-// of its own. Add registers the item with the StatusNotifierWatcher and fails
-// while none runs; the watcher's name appearing later is the host restart the
-// core re-adds its icon on. On X11 with no watcher, an XEmbed tray icon
-// (GtkStatusIcon) stands in when an XEmbed tray runs.
+// of its own. Add registers the item with the StatusNotifierWatcher, without
+// waiting for its answer, and fails while no watcher with a tray host runs; a
+// host appearing later is the host restart the core re-adds its icon on. On
+// X11 with no host, an XEmbed tray icon (GtkStatusIcon) stands in when an
+// XEmbed tray runs.
 #include <gio/gio.h>
 
 #include <map>
@@ -37,6 +38,8 @@ public:
     // The item's well-known name on the session bus.
     const std::string& BusName() const { return m_busName; }
     const TrayImages& Images() const { return m_images; }
+    // The XEmbed icon shows the item in place of a host.
+    bool StandsIn() const { return m_legacy != nullptr; }
 
 private:
     static void OnMethodCall(GDBusConnection*, const char* sender, const char* path,
@@ -48,9 +51,24 @@ private:
     static void OnWatcherAppeared(GDBusConnection*, const char* name, const char* owner,
                                   gpointer self);
     static void OnWatcherVanished(GDBusConnection*, const char* name, gpointer self);
+    static void OnWatcherSignal(GDBusConnection*, const char* sender, const char* path,
+                                const char* iface, const char* signal, GVariant* params,
+                                gpointer self);
+    static void OnHostProperty(GObject* source, GAsyncResult* result, gpointer call);
+    static void OnRegistered(GObject* source, GAsyncResult* result, gpointer call);
     static gboolean OnWithdraw(gpointer self);
 
-    bool RegisterWithWatcher();
+    // Whether the watcher has a tray host that shows items: not known until
+    // it answered, absent without a watcher.
+    enum class Host { Unknown, Absent, Present };
+    struct PendingCall;
+
+    void WatcherFound(const std::string& owner);
+    void AskForHost();
+    void HostKnown(bool present);
+    bool OwnName();
+    void RegisterWithWatcher();
+    bool FallBack();
     void Withdraw();
     void Emit(const char* signal, GVariant* args = nullptr);
     void ApplyChanges(const TrayIconData& before);
@@ -63,7 +81,12 @@ private:
     bool m_ownsName = false;
     guint m_itemRegistration = 0;
     guint m_watch = 0;
-    bool m_watcherPresent = false;
+    guint m_hostSignals = 0;
+    std::string m_watcherOwner;  // the watcher's unique name; empty: none
+    Host m_host = Host::Absent;
+    unsigned m_watcherGeneration = 0;  // answers of an earlier watcher are stale
+    bool m_registered = false;         // registration sent to the current watcher
+    GCancellable* m_cancel = nullptr;
     std::unique_ptr<DbusMenu> m_menu;
     std::unique_ptr<LegacyTrayIcon> m_legacy;
     bool m_legacyFallback;

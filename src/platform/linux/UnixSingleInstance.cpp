@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <glib-unix.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -11,14 +12,15 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/linux/InstanceRequest.h"
+
 namespace {
 
-constexpr char kRequest[] = "activate\n";
-constexpr size_t kMaxRequest = 64;
-// A start that finds the lock taken tries this often, this far apart, to
-// reach the running instance.
-constexpr int kConnectAttempts = 40;
-constexpr gulong kConnectPauseUs = 50 * 1000;
+// A later start gives up on the running instance after this long: enough
+// for one that is busy for a moment or still setting up, short enough that
+// a hung one does not hang every start after it.
+constexpr gint64 kHandOverUs = 3 * G_USEC_PER_SEC;
+constexpr gulong kRetryPauseUs = 50 * 1000;
 
 bool MakeAddress(const std::string& path, sockaddr_un& address) {
     address = {};
@@ -32,6 +34,19 @@ bool SameUser(int fd) {
     ucred peer{};
     socklen_t length = sizeof(peer);
     return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == getuid();
+}
+
+// Waits until fd is ready for `events` or the deadline (monotonic, in
+// microseconds) has passed; false on time-out.
+bool WaitFor(int fd, short events, gint64 deadline) {
+    for (;;) {
+        const gint64 left = deadline - g_get_monotonic_time();
+        if (left <= 0) return false;
+        pollfd p{fd, events, 0};
+        const int n = poll(&p, 1, static_cast<int>((left + 999) / 1000));
+        if (n > 0) return true;
+        if (n < 0 && errno != EINTR) return true;  // the next call reports the error
+    }
 }
 
 }  // namespace
@@ -72,7 +87,9 @@ bool UnixSingleInstance::AcquireOrActivate() {
     if (fd < 0) return true;
     // The running instance may have taken the lock a moment ago and not
     // listen yet, or be on its way out; the lock decides either way.
-    for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+    const gint64 deadline = g_get_monotonic_time() + kHandOverUs;
+    bool hungUp = false;
+    for (;;) {
         int locked;
         while ((locked = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
         }
@@ -85,8 +102,19 @@ bool UnixSingleInstance::AcquireOrActivate() {
             close(fd);
             return true;
         }
-        if (SendActivation()) break;
-        g_usleep(kConnectPauseUs);
+        // An instance that holds the lock and does not answer in time is
+        // left alone: a second one beside it would share its settings and
+        // its socket. A request that reached its queue still brings it
+        // forward once it answers again.
+        if (!hungUp) {
+            const HandOver outcome = SendActivation(deadline);
+            // One that hung up may have acted on the request all the same:
+            // it is not asked again, only its lock is waited for.
+            hungUp = outcome == HandOver::HungUp;
+            if (outcome != HandOver::Retry && !hungUp) break;
+        }
+        if (g_get_monotonic_time() + static_cast<gint64>(kRetryPauseUs) >= deadline) break;
+        g_usleep(kRetryPauseUs);
     }
     close(fd);
     return false;
@@ -112,25 +140,64 @@ void UnixSingleInstance::Listen() {
     m_listenSource = g_unix_fd_add(fd, G_IO_IN, OnIncoming, this);
 }
 
-bool UnixSingleInstance::SendActivation() {
+UnixSingleInstance::HandOver UnixSingleInstance::SendActivation(gint64 deadline) {
     sockaddr_un address;
-    if (!MakeAddress(SocketPath(), address)) return true;
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return true;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-        int error = errno;
-        close(fd);
-        return error != ENOENT && error != ECONNREFUSED && error != EAGAIN && error != EINTR;
-    }
-    size_t sent = 0;
-    while (sent < sizeof(kRequest) - 1) {
-        ssize_t n = send(fd, kRequest + sent, sizeof(kRequest) - 1 - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        sent += n;
-    }
+    if (!MakeAddress(SocketPath(), address)) return HandOver::GiveUp;
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return HandOver::GiveUp;
+    const HandOver outcome = Converse(fd, address, deadline);
     close(fd);
-    return true;
+    return outcome;
+}
+
+UnixSingleInstance::HandOver UnixSingleInstance::Converse(int fd, const sockaddr_un& address,
+                                                          gint64 deadline) {
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        const int error = errno;
+        // Not listening yet, gone, or its queue is full.
+        if (error == ENOENT || error == ECONNREFUSED || error == EAGAIN || error == EINTR)
+            return HandOver::Retry;
+        if (error != EINPROGRESS) return HandOver::GiveUp;
+        int result = 0;
+        socklen_t length = sizeof(result);
+        if (!WaitFor(fd, POLLOUT, deadline)) return HandOver::Unanswered;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &length) != 0 || result != 0)
+            return HandOver::Retry;
+    }
+    std::string_view request = kActivateRequest;
+    while (!request.empty()) {
+        const ssize_t n = send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+        if (n > 0) {
+            request.remove_prefix(static_cast<size_t>(n));
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (!WaitFor(fd, POLLOUT, deadline)) return HandOver::Unanswered;
+        } else {
+            return HandOver::HungUp;
+        }
+    }
+    std::string answer;
+    for (;;) {
+        char buffer[kMaxInstanceLine];
+        const ssize_t n = recv(fd, buffer, sizeof(buffer), 0);
+        if (n > 0) {
+            answer.append(buffer, static_cast<size_t>(n));
+            switch (ReadInstanceLine(answer, kActivateAnswer)) {
+                case InstanceLine::Expected:
+                    return HandOver::Done;
+                case InstanceLine::Other:
+                    return HandOver::GiveUp;
+                case InstanceLine::Incomplete:
+                    continue;
+            }
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (!WaitFor(fd, POLLIN, deadline)) return HandOver::Unanswered;
+            continue;
+        }
+        // Closed without an answer: the instance is on its way out and its
+        // lock about to be free.
+        return HandOver::HungUp;
+    }
 }
 
 gboolean UnixSingleInstance::OnIncoming(gint fd, GIOCondition condition, gpointer self) {
@@ -152,19 +219,21 @@ gboolean UnixSingleInstance::OnIncoming(gint fd, GIOCondition condition, gpointe
 
 gboolean UnixSingleInstance::OnClientData(gint fd, GIOCondition condition, gpointer data) {
     auto* client = static_cast<Client*>(data);
-    char buffer[kMaxRequest];
+    char buffer[kMaxInstanceLine];
     ssize_t n = read(fd, buffer, sizeof(buffer));
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) return G_SOURCE_CONTINUE;
     if (n > 0) {
         client->received.append(buffer, n);
-        size_t end = client->received.find('\n');
-        if (end == std::string::npos && client->received.size() < kMaxRequest)
-            return G_SOURCE_CONTINUE;
-        bool request =
-            end != std::string::npos && client->received.compare(0, end, "activate") == 0;
+        const InstanceLine line = ReadInstanceLine(client->received, kActivateRequest);
+        if (line == InstanceLine::Incomplete) return G_SOURCE_CONTINUE;
         UnixSingleInstance* owner = client->owner;
+        if (line == InstanceLine::Expected) {
+            // A few bytes into an empty socket buffer: never blocks, and a
+            // start that has given up already loses nothing by a failure.
+            send(fd, kActivateAnswer.data(), kActivateAnswer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        }
         owner->Drop(client);
-        if (request) owner->Activated();
+        if (line == InstanceLine::Expected) owner->Activated();
         return G_SOURCE_REMOVE;
     }
     // Closed, or failed, before a whole request arrived.

@@ -2,8 +2,10 @@
 // One instance per user: an exclusive flock on "Murmel Alarm once.lock" in
 // the user's runtime directory, held for the life of the process (the kernel
 // drops it when the process dies, also on a crash), and a Unix stream socket
-// beside it on which the running instance hears activation requests.
+// beside it on which the running instance hears activation requests and
+// answers each one. A later start waits a bounded time for that answer.
 #include <glib.h>
+#include <sys/un.h>
 
 #include <functional>
 #include <set>
@@ -28,9 +30,13 @@ public:
 
 private:
     struct Client;
+    // Retry: nobody took the request, the lock may be free again.
+    // HungUp: the instance closed without an answer; it is on its way out.
+    // Unanswered: the deadline passed first.
+    enum class HandOver { Done, Retry, HungUp, Unanswered, GiveUp };
     void Listen();
-    // True when done: delivered, or no point in trying again.
-    bool SendActivation();
+    HandOver SendActivation(gint64 deadline);
+    static HandOver Converse(int fd, const sockaddr_un& address, gint64 deadline);
     void Activated();
     void Drop(Client* client);
     static gboolean OnIncoming(gint fd, GIOCondition condition, gpointer self);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "net/Utf8Text.h"
 #include "platform/linux/PageScripts.h"
 #include "platform/linux/ResScheme.h"
 #include "platform/linux/WebContext.h"
@@ -41,11 +42,13 @@ Json::Value ToJson(const StringList& list) {
     return array;
 }
 
+// The writer copies the bytes of a string as they are; scripts and call
+// parameters must be UTF-8, or the engine refuses the whole call.
 std::string JsonText(const Json::Value& value) {
     Json::StreamWriterBuilder builder;
     builder["indentation"] = "";
     builder["emitUTF8"] = true;
-    return Json::writeString(builder, value);
+    return ReplaceInvalidUtf8(Json::writeString(builder, value));
 }
 
 const char* KindName(DataKind kind) {
@@ -273,8 +276,10 @@ void WebKitHtmlWindow::RunFunction(const char* body,
     }
     GVariantBuilder named;
     g_variant_builder_init(&named, G_VARIANT_TYPE_VARDICT);
+    // g_variant_new_string refuses anything that is not UTF-8.
     for (const auto& [name, value] : params)
-        g_variant_builder_add(&named, "{sv}", name.c_str(), g_variant_new_string(value.c_str()));
+        g_variant_builder_add(&named, "{sv}", name.c_str(),
+                              g_variant_new_string(ReplaceInvalidUtf8(value).c_str()));
     webkit_web_view_call_async_javascript_function(m_view, body, -1, g_variant_builder_end(&named),
                                                    world, nullptr, m_cancel, CallFinished, pending);
 }
