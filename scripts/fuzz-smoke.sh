@@ -9,19 +9,16 @@ cd "$(dirname "$0")/.."
 seconds=${MURMEL_FUZZ_SECONDS:-15}
 jobs=$(nproc)
 
-# The seed corpus of a target: tests/fuzz/corpus/<stem>, or else the corpus
-# whose name is the longest leading part of the stem (fuzz_version_answer
-# reads corpus/version). Empty when there is none.
+# The seed corpus of a target: the corpus in tests/fuzz/corpus whose name,
+# underscores aside, is the longest leading part of the target's name after
+# "fuzz_" (fuzz_version_answer reads corpus/version, fuzz_key_file_salvage
+# corpus/keyfile). Empty when there is none.
 corpus_of() {
-  local stem=$1 best="" dir name
+  local stem=${1//_/} best="" dir name
   for dir in tests/fuzz/corpus/*/; do
     [[ -d "$dir" ]] || continue
     name=$(basename "$dir")
-    if [[ "$stem" == "$name" ]]; then
-      echo "$dir"
-      return 0
-    fi
-    if [[ "$stem" == "${name}_"* && ${#name} -gt ${#best} ]]; then best=$name; fi
+    if [[ "$stem" == "${name//_/}"* && ${#name} -gt ${#best} ]]; then best=$name; fi
   done
   if [[ -n "$best" ]]; then echo "tests/fuzz/corpus/$best/"; fi
 }
