@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and passes every test: formatting, the debug build's unit,
 # integration and end-to-end tests, and the sanitizer build's unit and
-# integration tests. Installs missing Debian packages first.
+# integration tests, and a short run of every fuzz target. Installs missing
+# Debian packages first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -24,4 +25,10 @@ if [[ -z "${MURMEL_SKIP_ASAN:-}" ]]; then
   cmake --preset asan >/dev/null
   cmake --build --preset asan -j "$jobs"
   ASAN_OPTIONS=detect_leaks=0 ctest --preset asan -j "$jobs" -L 'unit|integration'
+fi
+
+# A separate clang build; MURMEL_SKIP_FUZZ leaves it out.
+if [[ -z "${MURMEL_SKIP_FUZZ:-}" ]]; then
+  echo "== fuzz targets, ${MURMEL_FUZZ_SECONDS:-15} s each"
+  scripts/fuzz-smoke.sh
 fi

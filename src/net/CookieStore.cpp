@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 namespace {
 
@@ -38,8 +39,11 @@ SharedStore& Store() {
 // Set up before main, while the process has one thread only.
 [[maybe_unused]] const bool kStoreReady = (Store(), true);
 
+// The store reads a cookie as one line of tab-separated fields ending at the
+// first zero byte: a field holding a tab, a line end or a zero byte would
+// store some other cookie.
 bool FitsCookieLine(const std::string& text) {
-    return text.find_first_of("\t\r\n") == std::string::npos;
+    return text.find_first_of(std::string_view("\t\r\n\0", 4)) == std::string::npos;
 }
 
 }  // namespace
@@ -76,6 +80,13 @@ void StoreSessionCookie(CURL* handle, const std::string& host, const std::string
     const std::string line =
         host + "\tFALSE\t" + path + "\tFALSE\t0\t" + cookie.name + "\t" + cookie.value;
     curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
+}
+
+void StoreRequestCookies(CURL* handle, const std::string& host, const std::string& object,
+                         const StringList& entries) {
+    const std::string path = CookiePathOf(object);
+    for (const std::string& entry : entries)
+        StoreSessionCookie(handle, host, path, ParseCookieEntry(entry));
 }
 
 void ClearCookieStore() {

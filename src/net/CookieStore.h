@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/Types.h"
+
 // Attaches the shared store to a fresh request handle.
 void UseCookieStore(CURL* handle);
 
@@ -23,9 +25,15 @@ CookieEntry ParseCookieEntry(const std::string& entry);
 std::string CookiePathOf(const std::string& object);
 
 // Stores a session cookie for `host` and `path` through a handle that uses
-// the shared store. Entries without a name are skipped.
+// the shared store. Entries without a name, and entries that a cookie line
+// cannot hold unchanged, are skipped.
 void StoreSessionCookie(CURL* handle, const std::string& host, const std::string& path,
                         const CookieEntry& cookie);
+
+// Stores each cookie entry of a request as a session cookie of the
+// request's host and of the directory of its path and query (`object`).
+void StoreRequestCookies(CURL* handle, const std::string& host, const std::string& object,
+                         const StringList& entries);
 
 // Forgets every cookie of the store.
 void ClearCookieStore();

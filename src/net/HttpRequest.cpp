@@ -150,9 +150,7 @@ int HttpRequest(INetworkStatus& network, HttpVerb verb, const std::string& url,
         ApplyTlsTrust(h);
         UseCookieStore(h);
 
-        const std::string cookiePath = CookiePathOf(parts->object);
-        for (const std::string& entry : cookies)
-            StoreSessionCookie(h, parts->host, cookiePath, ParseCookieEntry(entry));
+        StoreRequestCookies(h, parts->host, parts->object, cookies);
 
         const HeaderList headerList = BuildHeaders(headers);
         curl_easy_setopt(h, CURLOPT_HTTPHEADER, headerList.get());

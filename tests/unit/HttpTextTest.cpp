@@ -1,5 +1,7 @@
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "fakes/FakeNetworkStatus.h"
@@ -49,6 +51,55 @@ TEST(CookieEntry, PathIsTheDirectoryOfTheAddress) {
     EXPECT_EQ(CookiePathOf("/plugin/version.json?a=/b/c"), "/plugin");
     EXPECT_EQ(CookiePathOf("/auth/user/isvalid"), "/auth/user");
     EXPECT_EQ(CookiePathOf("/dir/"), "/dir");
+}
+
+// The cookies the shared store holds after a request hands it `entries`,
+// as "path name=value".
+StringList StoredCookies(const std::string& object, const StringList& entries) {
+    ClearCookieStore();
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), curl_easy_cleanup);
+    UseCookieStore(handle.get());
+    StoreRequestCookies(handle.get(), "web.example", object, entries);
+    curl_slist* list = nullptr;
+    curl_easy_getinfo(handle.get(), CURLINFO_COOKIELIST, &list);
+    StringList stored;
+    for (curl_slist* item = list; item; item = item->next) {
+        std::string line = item->data;
+        const std::string prefix = "web.example\tFALSE\t";
+        if (line.rfind(prefix, 0) != 0) {
+            stored.push_back("foreign line: " + line);
+            continue;
+        }
+        line.erase(0, prefix.size());
+        const auto pathEnd = line.find('\t');
+        const auto nameStart = line.find('\t', line.find('\t', pathEnd + 1) + 1) + 1;
+        const auto valueStart = line.find('\t', nameStart);
+        stored.push_back(line.substr(0, pathEnd) + " " +
+                         line.substr(nameStart, valueStart - nameStart) + "=" +
+                         line.substr(valueStart + 1));
+    }
+    curl_slist_free_all(list);
+    ClearCookieStore();
+    return stored;
+}
+
+TEST(CookieEntry, StoredAsGivenOrNotAtAll) {
+    const std::string nul(1, '\0');
+    const struct {
+        std::string object;
+        StringList entries;
+        StringList stored;
+    } cases[] = {
+        {"/plugin/version.json?a=/b",
+         {"sid=a=b", "flag", "=v", ""},
+         {"/plugin sid=a", "/plugin flag="}},
+        {"/", {"sid=1", "sid=2"}, {"/ sid=2"}},
+        // A tab, a line end or a zero byte would change the cookie the
+        // store reads back; such entries are left out.
+        {"/", {"a\tb=1", "c=2\r", "d" + nul + "x=3", "e=4" + nul + "y", "f=5"}, {"/ f=5"}},
+        {"/dir" + nul + "x/page", {"g=6"}, {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(StoredCookies(c.object, c.entries), c.stored) << c.object;
 }
 
 TEST(Utf8Text, KeepsValidTextAndReplacesEachBadSequence) {
