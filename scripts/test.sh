@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and passes every test: formatting, the debug build's unit,
-# integration and end-to-end tests, and the sanitizer build's unit and
-# integration tests, and a short run of every fuzz target. Installs missing
-# Debian packages first.
+# integration and end-to-end tests, the Debian package (lintian and a start of
+# the unpacked package), the sanitizer build's unit and integration tests, and
+# a short run of every fuzz target. Installs missing Debian packages first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -19,6 +19,11 @@ echo "== debug build"
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs" ${MURMEL_CTEST_ARGS:-}
+
+if [[ -z "${MURMEL_SKIP_PACKAGE:-}" ]]; then
+  echo "== Debian package"
+  MURMEL_PACKAGE_JOBS="$jobs" scripts/package.sh
+fi
 
 if [[ -z "${MURMEL_SKIP_ASAN:-}" ]]; then
   echo "== sanitizer build"

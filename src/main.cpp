@@ -3,8 +3,11 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/CMainApp.h"
+#include "app/CommandLine.h"
 #include "platform/linux/CanberraSound.h"
 #include "platform/linux/EnvDisplayLanguage.h"
 #include "platform/linux/GdkDesktop.h"
@@ -58,6 +61,27 @@ int main(int argc, char** argv) {
     // A user's own setting wins.
     g_setenv("GDK_GL", "disable", FALSE);
     g_setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", FALSE);
+    // The windows' WM_CLASS is what the desktop entry's StartupWMClass names,
+    // whatever the executable is called.
+    g_set_prgname("murmel-alarm");
+
+    // GTK takes its own options (--display and the like) out without
+    // opening a display, so --help and --version need none, and neither
+    // touches a running instance.
+    const std::string program = "murmel-alarm";
+    if (!gtk_parse_args(&argc, &argv)) {
+        std::fputs(UsageLine(program).c_str(), stderr);
+        return 2;
+    }
+    const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (line.action != CommandLine::Action::Run) {
+        std::string out, err;
+        const int code = AnswerCommandLine(line, program, out, err);
+        std::fputs(out.c_str(), stdout);
+        std::fputs(err.c_str(), stderr);
+        return code;
+    }
+    gdk_set_program_class(MURMEL_WM_CLASS);
     if (!gtk_init_check(&argc, &argv)) {
         std::fprintf(stderr, "Murmel Alarm needs an X11 display (DISPLAY is not usable).\n");
         return 1;

@@ -4,7 +4,7 @@
 #include <string>
 
 struct AppSettingsRecord {
-    std::string configPath;  // config.ini beside the executable
+    std::string configPath;  // the config.ini that seeds the store
     std::string language = "en";
     bool alertSound = true;
     std::string soundIndex;  // zero-based sound number as decimal text

@@ -10,6 +10,28 @@ std::string ModuleDirectory(IModulePath& module) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+std::string FindConfigIni(const std::string& moduleDirectory, const std::string& xdgConfigDirs,
+                          const std::function<bool(const std::string&)>& exists) {
+    const std::string beside = moduleDirectory + "/config.ini";
+    if (exists(beside)) return beside;
+    const std::string dirs = xdgConfigDirs.empty() ? "/etc/xdg" : xdgConfigDirs;
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        std::size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string dir = dirs.substr(start, end - start);
+        start = end + 1;
+        // Relative entries are invalid in the list and are skipped, as the
+        // base directory rules ask.
+        if (dir.empty() || dir[0] != '/') continue;
+        while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+        if (dir == "/") dir.clear();
+        const std::string candidate = dir + "/murmel-alarm/config.ini";
+        if (exists(candidate)) return candidate;
+    }
+    return beside;
+}
+
 SettingsAccess::SettingsAccess(IKeyValueStore& store, IProfileFile& profile, std::string configPath)
     : m_store(store), m_profile(profile), m_configPath(std::move(configPath)) {}
 
@@ -84,7 +106,7 @@ int LeadingInteger(std::string_view text) {
 
 void LoadSettings(IKeyValueStore& store, IProfileFile& profile, IModulePath& module,
                   AppSettingsRecord& settings) {
-    settings.configPath = ModuleDirectory(module) + "/config.ini";
+    settings.configPath = profile.Locate(ModuleDirectory(module));
     SettingsAccess access(store, profile, settings.configPath);
 
     settings.language = access.ReadSetting("COMMON", "language");

@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing the persistent settings: the per-user store holds
 // them; config.ini beside the executable only seeds a value the store lacks.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,14 @@
 
 // The directory of the running executable, without a trailing separator.
 std::string ModuleDirectory(IModulePath& module);
+
+// config.ini beside the executable when `exists` finds it there, else the
+// first murmel-alarm/config.ini under the absolute directories of
+// `xdgConfigDirs` (a colon-separated list; empty means /etc/xdg), so a
+// distributor can seed values without writing beside an installed binary.
+// None found: the path beside the executable.
+std::string FindConfigIni(const std::string& moduleDirectory, const std::string& xdgConfigDirs,
+                          const std::function<bool(const std::string&)>& exists);
 
 class SettingsAccess {
 public:
@@ -38,7 +47,8 @@ void UseSettingsStore(IKeyValueStore* store, IProfileFile* profile);
 std::string ReadSetting(const std::string& section, const std::string& key);
 void WriteSetting(const std::string& section, const std::string& key, const std::string& value);
 
-// Fills `settings` from the store, seeding missing values from config.ini.
+// Fills `settings` from the store, seeding missing values from the
+// config.ini that `profile` locates.
 void LoadSettings(IKeyValueStore& store, IProfileFile& profile, IModulePath& module,
                   AppSettingsRecord& settings);
 

@@ -1,6 +1,7 @@
 #pragma once
 // The alert sound of a new message: one of five files, by the user's choice.
 #include <string>
+#include <vector>
 
 #include "platform/System.h"
 
@@ -11,10 +12,14 @@ inline constexpr const char* kFallbackThemeSound = "message-new-instant";
 // of the index plus one ("0" gives 1, "4" gives 5).
 std::string AlertSoundFile(const std::string& soundIndex);
 
-// Plays that file from the working directory, else from the installed data
-// directory, else the theme sound. Does not wait for the sound to end.
+// Plays that file from the working directory, else from the first data
+// directory that has it, else the theme sound. Does not wait for the sound
+// to end.
 void PlayAlertSound(ISound& sound, IModulePath& module, const std::string& soundIndex,
-                    const std::string& dataDirectory);
+                    const std::vector<std::string>& dataDirectories);
 
-// Where the program's shared data, the sounds among them, is installed.
-std::string InstalledDataDirectory();
+// Where the program's shared data, the sounds among them, is installed: the
+// data directory at the place the build put it relative to the running
+// executable (a tree installed under another prefix, or a package unpacked
+// somewhere), then the directory the build was configured for.
+std::vector<std::string> InstalledDataDirectories(IModulePath& module);

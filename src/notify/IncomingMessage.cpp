@@ -42,7 +42,8 @@ void CMainDlg::ShowNotification(const std::string& data, int mode) {
     }
 
     if (NotifyAlertSoundOn())
-        PlayAlertSound(m_ports.sound, m_ports.module, NotifySoundIndex(), InstalledDataDirectory());
+        PlayAlertSound(m_ports.sound, m_ports.module, NotifySoundIndex(),
+                       InstalledDataDirectories(m_ports.module));
 
     CNotiHtmlDlg& toast = m_toasts[target];
     toast.m_fillOk = false;

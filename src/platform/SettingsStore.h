@@ -1,6 +1,6 @@
 #pragma once
 // Per-user settings (one key of named string values) and the read-only
-// profile file beside the executable.
+// profile file that seeds them.
 #include <optional>
 #include <string>
 
@@ -22,4 +22,7 @@ public:
     // Section and key names compare without regard to case.
     virtual std::string Read(const std::string& path, const std::string& section,
                              const std::string& key) = 0;
+    // Where the program's config.ini is: beside the executable in
+    // `moduleDirectory` when there, else where the system keeps it.
+    virtual std::string Locate(const std::string& moduleDirectory) = 0;
 };

@@ -160,7 +160,8 @@ void CSettingFrm::OnClickSoundSample(const std::string& elementId) {
     const char last = elementId.back();
     if (last < '0' || last > '9') return;
     // The button's number is the sound's zero-based index, as stored.
-    PlayAlertSound(m_ports->sound, m_ports->module, std::string(1, last), InstalledDataDirectory());
+    PlayAlertSound(m_ports->sound, m_ports->module, std::string(1, last),
+                   InstalledDataDirectories(m_ports->module));
 }
 
 void CSettingFrm::OnDocumentComplete(const std::string& url, bool topLevel) {

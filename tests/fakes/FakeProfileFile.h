@@ -10,7 +10,10 @@ class FakeProfileFile : public IProfileFile {
 public:
     std::string Read(const std::string& path, const std::string& section,
                      const std::string& key) override;
+    // The core's lookup over `files`, with `configDirs` as XDG_CONFIG_DIRS.
+    std::string Locate(const std::string& moduleDirectory) override;
 
     std::map<std::string, std::string> files;  // path -> ini text
+    std::string configDirs;
     int reads = 0;
 };

@@ -54,6 +54,8 @@ protected:
         fs::create_directories(m_root / "config");
         fs::create_directories(m_root / "bin");
         setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
+        // No config.ini of the machine's own takes part.
+        setenv("XDG_CONFIG_DIRS", (m_root / "xdg").c_str(), 1);
     }
 
     void TearDown() override { setenv("XDG_CONFIG_HOME", (m_root / "..").c_str(), 1); }
@@ -131,6 +133,28 @@ TEST_F(SettingsFiles, ConfigIniSeedsTheFirstRunAndIsIgnoredAfterwards) {
     EXPECT_TRUE(s.rememberEmail);
     EXPECT_EQ(s.savedEmail, "me@example.test");
     EXPECT_EQ(s.pushPort, 12);
+}
+
+TEST_F(SettingsFiles, WithoutOneBesideTheExecutableTheSystemConfigIniSeeds) {
+    fs::create_directories(m_root / "xdg2" / "murmel-alarm");
+    fs::create_directories(m_root / "xdg3" / "murmel-alarm");
+    WriteFile(m_root / "xdg2" / "murmel-alarm" / "config.ini", "[ETC]\nweb_url=http://second\n");
+    WriteFile(m_root / "xdg3" / "murmel-alarm" / "config.ini", "[ETC]\nweb_url=http://third\n");
+    // A directory by that name is no file.
+    fs::create_directories(m_root / "xdg1" / "murmel-alarm" / "config.ini");
+    const std::string dirs = (m_root / "xdg1").string() + ":" + (m_root / "xdg2").string() + ":" +
+                             (m_root / "xdg3").string();
+    setenv("XDG_CONFIG_DIRS", dirs.c_str(), 1);
+    AppSettingsRecord s = Load();
+    EXPECT_EQ(s.configPath, (m_root / "xdg2" / "murmel-alarm" / "config.ini").string());
+    EXPECT_EQ(s.webClientBaseUrl, "http://second");
+
+    // One beside the executable wins, for a new user as before.
+    fs::remove_all(m_root / "config");
+    WriteFile(ConfigIni(), "[ETC]\nweb_url=http://beside\n");
+    s = Load();
+    EXPECT_EQ(s.configPath, ConfigIni().string());
+    EXPECT_EQ(s.webClientBaseUrl, "http://beside");
 }
 
 TEST_F(SettingsFiles, WebUrlForms) {

@@ -118,6 +118,7 @@ TEST_F(XdgAutostartTest, SaveCheckedWritesAValidEntryThatStartsTheProgram) {
     const std::string text = ReadAll(entry);
     EXPECT_NE(text.find("Name=Murmel Alarm\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Exec=" + program + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Icon=com.ostrand.MurmelAlarm\n"), std::string::npos) << text;
     std::string complaints;
     EXPECT_TRUE(Validates(entry, complaints)) << complaints;
     EXPECT_EQ(autostart.ReadRunEntry(), program);

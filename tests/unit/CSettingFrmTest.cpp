@@ -195,7 +195,7 @@ TEST_F(SettingsWindowTest, FailedWritesStillChangeWhatNewMessagesUse) {
 
 TEST_F(SettingsWindowTest, SamplesPlayOnlyWithTheAlertSoundOn) {
     fake.sound.existing = {"/home/user/sound/sound1.wav", "/home/user/sound/sound3.wav",
-                           InstalledDataDirectory() + "/sound/sound5.wav"};
+                           InstalledDataDirectories(fake.module).back() + "/sound/sound5.wav"};
     Open();
     Page()->UserSets("chk_alert_sound", "1");
     Page()->Element("button_sound_2");
@@ -205,10 +205,10 @@ TEST_F(SettingsWindowTest, SamplesPlayOnlyWithTheAlertSoundOn) {
     // Neither: the desktop's own new-message sound.
     Page()->Element("button_sound_1");
     EXPECT_EQ(fake.sound.played,
-              (std::vector<std::string>{"file:/home/user/sound/sound3.wav",
-                                        "file:/home/user/sound/sound1.wav",
-                                        "file:" + InstalledDataDirectory() + "/sound/sound5.wav",
-                                        "theme:message-new-instant"}));
+              (std::vector<std::string>{
+                  "file:/home/user/sound/sound3.wav", "file:/home/user/sound/sound1.wav",
+                  "file:" + InstalledDataDirectories(fake.module).back() + "/sound/sound5.wav",
+                  "theme:message-new-instant"}));
 
     fake.sound.played.clear();
     Page()->UserSets("chk_alert_sound", "0");

@@ -105,15 +105,19 @@ TEST_F(IncomingMessageTest, MovingDownAcrossAGapDuplicatesTheMessageBelowIt) {
 
 TEST_F(IncomingMessageTest, SoundFileComesFromTheChosenIndexAndFallsBack) {
     const std::string work = fake.module.workingDirectory + "sound/sound";
-    const std::string data = InstalledDataDirectory() + "/sound/sound";
-    fake.sound.existing = {work + "1.wav", work + "5.wav", data + "2.wav"};
-    for (const char* index : {"", "0", "4", "1", "9"}) {
+    const std::vector<std::string> dirs = InstalledDataDirectories(fake.module);
+    ASSERT_EQ(dirs.size(), 2u);
+    const std::string beside = dirs[0] + "/sound/sound";
+    const std::string configured = dirs[1] + "/sound/sound";
+    fake.sound.existing = {work + "1.wav", work + "5.wav", beside + "2.wav", configured + "2.wav",
+                           configured + "4.wav"};
+    for (const char* index : {"", "0", "4", "1", "3", "9"}) {
         AppSettings.soundIndex = index;
         Arrives(1);
     }
-    const std::vector<std::string> expected = {"file:" + work + "1.wav", "file:" + work + "1.wav",
-                                               "file:" + work + "5.wav", "file:" + data + "2.wav",
-                                               "theme:message-new-instant"};
+    const std::vector<std::string> expected = {
+        "file:" + work + "1.wav",   "file:" + work + "1.wav",       "file:" + work + "5.wav",
+        "file:" + beside + "2.wav", "file:" + configured + "4.wav", "theme:message-new-instant"};
     EXPECT_EQ(fake.sound.played, expected);
 
     fake.sound.played.clear();
@@ -185,4 +189,31 @@ TEST_F(IncomingMessageTest, NothingHappensWhileTheWebClientIsActive) {
     Arrives(1);
     EXPECT_EQ(Stack(), "- - - - -");
     EXPECT_TRUE(fake.sound.played.empty());
+}
+
+TEST(InstalledDataDirectories, TheTreeBesideTheExecutableComesBeforeTheConfiguredOne) {
+    FakeModulePath module;
+    module.executable = "/usr/bin/murmel-alarm";
+    const std::string configured = InstalledDataDirectories(module).back();
+    // An executable in the configured prefix's bin finds one directory.
+    const std::string prefix = configured.substr(0, configured.rfind("/share/murmel-alarm"));
+    ASSERT_NE(prefix.size(), configured.size()) << configured;
+
+    const struct {
+        std::string executable;
+        std::vector<std::string> dirs;
+    } cases[] = {
+        {"/tmp/root/usr/bin/murmel-alarm", {"/tmp/root/usr/share/murmel-alarm", configured}},
+        {"/opt/Murmel Alarm/bin/murmel-alarm",
+         {"/opt/Murmel Alarm/share/murmel-alarm", configured}},
+        {"/murmel-alarm", {"/share/murmel-alarm", configured}},
+        {prefix + "/bin/murmel-alarm", {configured}},
+        // The kernel gave no path, or not an absolute one.
+        {"", {configured}},
+        {"murmel-alarm", {configured}},
+    };
+    for (const auto& c : cases) {
+        module.executable = c.executable;
+        EXPECT_EQ(InstalledDataDirectories(module), c.dirs) << c.executable;
+    }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <set>
 
 #include "config/Settings.h"
 #include "fakes/FakeDesktop.h"
@@ -199,3 +200,51 @@ TEST(ProcessWideSettings, ReadAndWriteGoThroughTheStoreInUse) {
 }
 
 }  // namespace
+
+TEST(FindConfigIni, BesideTheExecutableFirstThenTheSystemConfigDirectories) {
+    const struct {
+        const char* name;
+        std::string configDirs;
+        std::set<std::string> existing;
+        std::string expected;
+    } cases[] = {
+        {"beside wins",
+         "/etc/xdg",
+         {"/opt/m/config.ini", "/etc/xdg/murmel-alarm/config.ini"},
+         "/opt/m/config.ini"},
+        {"default list",
+         "",
+         {"/etc/xdg/murmel-alarm/config.ini"},
+         "/etc/xdg/murmel-alarm/config.ini"},
+        {"first listed that has one",
+         "/a:/b/:/c",
+         {"/b/murmel-alarm/config.ini", "/c/murmel-alarm/config.ini"},
+         "/b/murmel-alarm/config.ini"},
+        {"relative and empty entries skipped",
+         "etc::./x:/d",
+         {"etc/murmel-alarm/config.ini", "./x/murmel-alarm/config.ini",
+          "/d/murmel-alarm/config.ini"},
+         "/d/murmel-alarm/config.ini"},
+        {"a set list replaces the default",
+         "/a",
+         {"/etc/xdg/murmel-alarm/config.ini"},
+         "/opt/m/config.ini"},
+        {"root directory", "/", {"/murmel-alarm/config.ini"}, "/murmel-alarm/config.ini"},
+        {"none anywhere", "/a:/b", {}, "/opt/m/config.ini"},
+    };
+    for (const auto& c : cases) {
+        const std::string found =
+            FindConfigIni("/opt/m", c.configDirs,
+                          [&](const std::string& path) { return c.existing.count(path) > 0; });
+        EXPECT_EQ(found, c.expected) << c.name;
+    }
+}
+
+TEST_F(LoadSettingsTest, ASystemConfigIniSeedsWhenNoneIsBesideTheExecutable) {
+    profile.configDirs = "/etc/xdg";
+    profile.files["/etc/xdg/murmel-alarm/config.ini"] = "[ETC]\nweb_url=https://Site.Example\n";
+    const AppSettingsRecord s = Load();
+    EXPECT_EQ(s.configPath, "/etc/xdg/murmel-alarm/config.ini");
+    EXPECT_EQ(s.webClientBaseUrl, "https://site.example");
+    EXPECT_EQ(store.values["web_url"], "https://Site.Example");
+}

@@ -95,6 +95,9 @@ bool XdgAutostart::WriteRunEntry(const std::string& path) {
     // value must have them.
     g_key_file_set_string(file.get(), kGroup, "Exec", QuoteExecArgument(path).c_str());
     g_key_file_set_string(file.get(), kGroup, "Terminal", "false");
+    // The installed desktop entry's icon, so the session's start-up list
+    // shows the program as its menu does.
+    g_key_file_set_string(file.get(), kGroup, "Icon", MURMEL_APP_ID);
     // The desktop never starts from half an entry.
     return SaveKeyFileAtomically(m_path, file.get(), 0644);
 }
