@@ -44,6 +44,10 @@ void CLoginDlg::OnDocumentComplete(const std::string& url, bool) {
     if (g_pMainDlg) g_pMainDlg->OnWebClientDocumentComplete(url);
 }
 
+void CLoginDlg::OnPageLost(bool reloading) {
+    if (g_pMainDlg) g_pMainDlg->OnWebClientLost(reloading);
+}
+
 void CLoginDlg::OnCloseRequest() {
     if (m_loop) m_loop->Post(m_hMainWnd, UWM_HOST_CLOSED);
     if (m_window) m_window->Hide();

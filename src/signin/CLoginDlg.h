@@ -27,6 +27,7 @@ public:
     void OnDocumentComplete(const std::string& url, bool topLevel) override;
     void OnCloseRequest() override;
     void OnActivate(bool active) override;
+    void OnPageLost(bool reloading) override;
 
     int m_active = 0;
     WindowHandle m_hMainWnd = 0;
