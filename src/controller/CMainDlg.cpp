@@ -84,7 +84,7 @@ bool CMainDlg::OnInitDialog() {
 
     // The service's pages may talk to the program; other sites' may not.
     m_ports.htmlWindows.SetTrustedOrigin(AppSettings.webClientBaseUrl);
-    m_host.Create(m_ports.htmlWindows, m_ports.loop, m_hWnd, AppSettings.webClientBaseUrl);
+    m_host.Create(m_ports.htmlWindows, m_ports.loop, m_hWnd);
     g_pMainDlg = this;
     m_logoutNotice.Create(m_ports.dialogs, m_ports.loop, m_hWnd);
     m_accountDlg.Create(m_ports.dialogs, m_ports.loop, m_ports.shell, m_hWnd);

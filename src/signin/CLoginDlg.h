@@ -15,9 +15,9 @@ public:
     static constexpr int kPageId = 104;
 
     ~CLoginDlg() override;
-    // Creates the window hidden and starts loading the sign-in page.
-    void Create(IHtmlWindowFactory& factory, IEventLoop& loop, WindowHandle mainWnd,
-                const std::string& baseUrl);
+    // Creates the window hidden and empty; the controller loads the
+    // sign-in page into it.
+    void Create(IHtmlWindowFactory& factory, IEventLoop& loop, WindowHandle mainWnd);
     void Destroy();
     IHtmlWindow* Window() const { return m_window.get(); }
 
