@@ -307,6 +307,8 @@ gboolean WebKitHtmlWindow::RecoverInNewView(gpointer data) {
     self->NewView();
     gtk_container_add(GTK_CONTAINER(self->m_window), GTK_WIDGET(self->m_view));
     gtk_widget_show(GTK_WIDGET(self->m_view));
+    // Keys typed into the window go to the page, as they did before.
+    gtk_widget_grab_focus(GTK_WIDGET(self->m_view));
     if (!self->m_requestUrl.empty()) self->Load(self->m_requestUrl, self->m_requestHeader);
     return G_SOURCE_REMOVE;
 }
