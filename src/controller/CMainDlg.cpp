@@ -27,6 +27,7 @@ constexpr Field kTextFields[] = {
     {"main_signup", DataKind::InnerText},
     {"main_btn_signup", DataKind::InnerText},
     {"alarm", DataKind::InnerText},
+    {"div_error", DataKind::InnerText},
 };
 }  // namespace
 
@@ -65,8 +66,7 @@ bool CMainDlg::Create() {
 bool CMainDlg::OnInitDialog() {
     LoadPageTexts();
     m_window->SetTitle(kTitle);
-    if (m_window->HasDocument() && m_page.BindDocument(m_window.get()))
-        m_page.InvokeScript("showLoginStatus", "1");
+    ShowLoginStatus("1");
 
     m_settings.Create(m_ports, m_hWnd);
 
@@ -84,7 +84,7 @@ bool CMainDlg::OnInitDialog() {
 
     // The service's pages may talk to the program; other sites' may not.
     m_ports.htmlWindows.SetTrustedOrigin(AppSettings.webClientBaseUrl);
-    m_host.Create(m_ports.htmlWindows, m_ports.loop, m_hWnd, AppSettings.webClientBaseUrl);
+    m_host.Create(m_ports.htmlWindows, m_ports.loop, m_hWnd);
     g_pMainDlg = this;
     m_logoutNotice.Create(m_ports.dialogs, m_ports.loop, m_hWnd);
     m_accountDlg.Create(m_ports.dialogs, m_ports.loop, m_ports.shell, m_hWnd);
@@ -115,6 +115,7 @@ void CMainDlg::LoadPageTexts() {
     m_strSignupQuestion = LoadText(167);
     m_strSignup = LoadText(168);
     m_strAlarm = LoadText(184);
+    m_strLoginError = LoadText(204);
     m_strEmailHint = LoadText(197);
     m_strPasswordHint = LoadText(198);
     // The page asks whether a field shows a hint while it runs; it is told
@@ -126,7 +127,7 @@ void CMainDlg::WritePageData() {
     const std::string* texts[] = {&m_strTitle,        &m_strLoading,         &m_strSignin,
                                   &m_strInvalidEmail, &m_strInvalidPassword, &m_strRemember,
                                   &m_strForgot,       &m_strSignupQuestion,  &m_strSignup,
-                                  &m_strAlarm};
+                                  &m_strAlarm,        &m_strLoginError};
     for (size_t i = 0; i < std::size(kTextFields); ++i)
         m_window->SetData(kTextFields[i].id, *texts[i]);
     m_window->SetData("input_email", m_strEmail);
@@ -155,10 +156,14 @@ void CMainDlg::OnDocumentComplete(const std::string& url, bool topLevel) {
         m_pageLoaded = true;
         ShowController();
     }
-    if (m_pendingLoginStatus) {
-        const std::string code = *m_pendingLoginStatus;
-        ShowLoginStatus(code.empty() ? std::nullopt : std::optional<std::string>(code));
-    }
+    m_page.OnDocumentLoaded(m_window.get());
+}
+
+void CMainDlg::OnPageLost(bool reloading) {
+    // Reloading, the page gets its fields and status back once it has
+    // loaded. A page whose process keeps dying cannot show anything.
+    if (!reloading)
+        m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok, MessageBoxIcon::None);
 }
 
 void CMainDlg::NavigateHostToSignIn() {

@@ -38,6 +38,8 @@ public:
     static constexpr int kToastCount = 5;
     static constexpr const char* kTitle = "Murmel Alarm";
     static constexpr unsigned kPingPeriodMs = 10000;
+    // The login page's status for a sign-in page that cannot be used.
+    static constexpr const char* kLoginErrorStatus = "3";
 
     explicit CMainDlg(Ports& ports);
     ~CMainDlg() override;
@@ -68,6 +70,8 @@ public:
     void HandleServiceLogout();
     // Every completed document of the web-client window, frames included.
     void OnWebClientDocumentComplete(const std::string& url);
+    // The web-client window's process ended; `reloading` as OnPageLost.
+    void OnWebClientLost(bool reloading);
 
     // The login page's controls.
     void OnRememberEmailClick();
@@ -98,6 +102,7 @@ public:
     void OnDocumentComplete(const std::string& url, bool topLevel) override;
     void OnExternalCall(const std::string& method, const StringList& args) override;
     void OnElementEvent(const std::string& id, ElementEvent event) override;
+    void OnPageLost(bool reloading) override;
     // ITrayEvents
     void OnTrayClick(TrayClick click, Point at) override;
     std::vector<TrayMenuItem> OnMenuRequest() override;
@@ -107,6 +112,7 @@ public:
     std::string m_strTitle, m_strLoading, m_strSignin, m_strInvalidEmail, m_strInvalidPassword,
         m_strRemember, m_strForgot, m_strSignupQuestion, m_strSignup;
     std::string m_strAlarm;
+    std::string m_strLoginError;
     std::string m_strEmailHint;
     std::string m_strPasswordHint;
 
@@ -126,9 +132,6 @@ public:
     bool m_pageLoaded = false;
     std::string m_lastSessionId;
     bool m_confirmingSignOut = false;
-    // A state for the login page that arrived before the page had loaded;
-    // empty text stands for the call without a code.
-    std::optional<std::string> m_pendingLoginStatus;
 
     CredentialCheck m_credentialCheck;
     SitePing m_sitePing;

@@ -88,6 +88,21 @@ void CMainDlg::HandleServiceLogout() {
         host->Hide();
         if (host->CurrentUrl().find(kSignInPath) == std::string::npos) NavigateHostToSignIn();
     }
-    if (m_window->HasDocument() && m_page.BindDocument(m_window.get()))
-        m_page.InvokeScript("showLoginStatus");
+    ShowLoginStatus();
+}
+
+void CMainDlg::OnWebClientLost(bool reloading) {
+    if (!reloading) {
+        // Its process keeps dying: the web client cannot be used, and a
+        // sign-in cannot be made until the user tries again.
+        if (g_sessionState != SignedOut) SignOut();
+        ShowLoginStatus(kLoginErrorStatus);
+        return;
+    }
+    // Signed in, the window reloads the web client; the site's own sign-in
+    // page follows if the session is gone.
+    if (g_sessionState == SignedIn) return;
+    NavigateHostToSignIn();
+    // The form waits for the sign-in page to say again that it is ready.
+    if (g_sessionState == SignedOut) ShowLoginStatus("1");
 }

@@ -1,5 +1,7 @@
 #include "desktop/CWebPage.h"
 
+#include <algorithm>
+
 #include "net/Utf8Text.h"
 
 std::string SystemMessageText(long code) {
@@ -76,6 +78,25 @@ bool CWebPage::InvokeScript(const std::string& name, const StringList& arguments
             if (result) result(outcome);
         });
     return true;
+}
+
+void CWebPage::CallState(IHtmlWindow* window, const std::string& name,
+                         const StringList& arguments) {
+    if (!window) return;
+    auto kept = std::find_if(m_state.begin(), m_state.end(), [&](const StateCall& call) {
+        return call.window == window && call.name == name;
+    });
+    if (kept == m_state.end())
+        m_state.push_back({window, name, arguments});
+    else
+        kept->arguments = arguments;
+    if (window->HasDocument() && BindDocument(window)) InvokeScript(name, arguments);
+}
+
+void CWebPage::OnDocumentLoaded(IHtmlWindow* window) {
+    if (!window || !window->HasDocument()) return;
+    for (const StateCall& call : m_state)
+        if (call.window == window && BindDocument(window)) InvokeScript(call.name, call.arguments);
 }
 
 bool CWebPage::InvokeScript(const std::string& name, ScriptCallback result) {

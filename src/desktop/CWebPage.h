@@ -3,6 +3,7 @@
 // Failures are silent: they only leave their text in m_lastError.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/HtmlWindow.h"
 
@@ -41,12 +42,28 @@ public:
     bool InvokeScript(const std::string& name, const std::string& first, const std::string& second,
                       ScriptCallback result = nullptr);
 
+    // A call that sets what the window's page shows. It is made at once when
+    // the window has a document, and made again after every later load of
+    // the page (one still loading now, or one loaded again after its process
+    // ended), so the page never loses it. A later call of the same function
+    // replaces the kept one.
+    void CallState(IHtmlWindow* window, const std::string& name, const StringList& arguments);
+    // The window's top-level document has loaded: the calls kept for it are
+    // made, in the order they were first kept.
+    void OnDocumentLoaded(IHtmlWindow* window);
+
     void RecordError(const std::string& message);
     const std::string& LastError() const { return m_lastError; }
 
 private:
     IHtmlWindow* m_document = nullptr;
     std::string m_lastError;
+    struct StateCall {
+        IHtmlWindow* window;
+        std::string name;
+        StringList arguments;
+    };
+    std::vector<StateCall> m_state;
     // Answers that arrive after this object is gone are dropped.
     std::shared_ptr<CWebPage*> m_alive;
 };

@@ -105,6 +105,15 @@ void CNotiHtmlDlg::OnCloseRequest() {
     Withdraw();
 }
 
+void CNotiHtmlDlg::OnDocumentComplete(const std::string&, bool topLevel) {
+    if (topLevel) m_page.OnDocumentLoaded(m_window.get());
+}
+
+void CNotiHtmlDlg::OnPageLost(bool) {
+    if (m_loop) m_loop->KillTimer(m_hWnd, TIMER_TOAST);
+    Withdraw();
+}
+
 std::intptr_t CNotiHtmlDlg::OnMessage(unsigned msg, std::uintptr_t, std::intptr_t) {
     if (msg == WM_CLOSE) Withdraw();
     return 0;

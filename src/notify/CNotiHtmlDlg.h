@@ -43,6 +43,9 @@ public:
     // IHtmlWindowEvents
     void OnElementEvent(const std::string& id, ElementEvent event) override;
     void OnCloseRequest() override;
+    void OnDocumentComplete(const std::string& url, bool topLevel) override;
+    // A toast whose page is gone is hidden rather than left blank.
+    void OnPageLost(bool reloading) override;
     // Enter and Escape never end a toast.
     void OnKey(unsigned keyval) override {}
     // IMessageTarget

@@ -109,11 +109,11 @@ bool CNotiHtmlDlg::FillToast(const std::string& data) {
     if (lines.empty()) return false;
 
     m_timeText = timeText;
-    if (m_window && m_window->HasDocument() && m_page.BindDocument(m_window.get())) {
-        m_page.InvokeScript("setClose", m_closeLabel);
-        m_page.InvokeScript("setSender", sender);
-        m_page.InvokeScript("setSendMsg", lines.front());
-        m_page.InvokeScript("setTime", m_timeText);
-    }
+    // A page still loading gets the message once it has loaded.
+    IHtmlWindow* window = m_window.get();
+    m_page.CallState(window, "setClose", {m_closeLabel});
+    m_page.CallState(window, "setSender", {sender});
+    m_page.CallState(window, "setSendMsg", {lines.front()});
+    m_page.CallState(window, "setTime", {m_timeText});
     return true;
 }

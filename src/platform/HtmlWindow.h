@@ -27,6 +27,11 @@ public:
     // Keys that the key filter lets through and that are not handled by the
     // page: Enter and Escape, for windows that want to see them.
     virtual void OnKey(unsigned keyval) {}
+    // The page's web process ended (it crashed or the system ended it): the
+    // window has no document now. With `reloading` the window loads its page
+    // again and OnDocumentComplete follows; without, the process kept dying
+    // and the window stays empty until the program loads a page into it.
+    virtual void OnPageLost(bool reloading) {}
 };
 
 // Outcome of a call of a page's global function.
@@ -62,6 +67,9 @@ public:
     virtual void LoadResource(int resourceId) = 0;
     virtual void Navigate(const std::string& url, const std::string& extraHeader) = 0;
     virtual std::string CurrentUrl() const = 0;
+    // True once a top-level document has loaded; false again from the start
+    // of the next top-level load until it has loaded, and after the page's
+    // process ended.
     virtual bool HasDocument() const = 0;
     virtual void Reload() = 0;
 

@@ -169,6 +169,15 @@ void CSettingFrm::OnDocumentComplete(const std::string& url, bool topLevel) {
     if (topLevel) DataToPage();
 }
 
+void CSettingFrm::OnPageLost(bool) {
+    // Until the page has reported its values once there is nothing to keep.
+    if (!m_window || m_window->GetData("version").empty()) return;
+    m_soundChoice = m_window->GetData("selected_sound");
+    m_alert = m_window->GetData("chk_alert_sound") == "1";
+    m_preview = m_window->GetData("chk_preview") == "1";
+    m_runAtStart = m_window->GetData("chk_start") == "1";
+}
+
 void CSettingFrm::OnElementEvent(const std::string& id, ElementEvent event) {
     if (event != ElementEvent::Click) return;
     if (id == "button_ok") {

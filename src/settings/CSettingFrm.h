@@ -52,6 +52,8 @@ public:
     void OnDocumentComplete(const std::string& url, bool topLevel) override;
     void OnElementEvent(const std::string& id, ElementEvent event) override;
     void OnCloseRequest() override;
+    // The choices the page last reported are kept for its next load.
+    void OnPageLost(bool reloading) override;
 
     // Page texts in the order of their elements: title, version label, the
     // sound box, the five sounds, preview, its description, start, Save and

@@ -11,13 +11,17 @@ CLoginDlg::~CLoginDlg() {
     Destroy();
 }
 
-void CLoginDlg::Create(IHtmlWindowFactory& factory, IEventLoop& loop, WindowHandle mainWnd,
-                       const std::string& baseUrl) {
+void CLoginDlg::Create(IHtmlWindowFactory& factory, IEventLoop& loop, WindowHandle mainWnd) {
     m_loop = &loop;
     m_hMainWnd = mainWnd;
     m_alarmText = LoadText(184);
     HtmlWindowSpec spec;
-    spec.resourceId = kPageId;
+    // No page and no load of its own: the controller's navigation to the
+    // sign-in page is the window's first load. Loads issued back to back on
+    // a view whose web process is still starting, each to another site
+    // than the one before, can leave the last one started in a process the
+    // engine has already dropped: the sign-in page is then never asked for.
+    spec.resourceId = 0;
     spec.width = kWidth;
     spec.height = kHeight;
     spec.title = "Murmel " + m_alarmText;
@@ -28,7 +32,6 @@ void CLoginDlg::Create(IHtmlWindowFactory& factory, IEventLoop& loop, WindowHand
     m_window->Resize(kWidth, kHeight);
     m_window->Center();
     m_active = 1;
-    m_window->Navigate(baseUrl + kSignInPath, "");
 }
 
 void CLoginDlg::Destroy() {
@@ -42,6 +45,10 @@ void CLoginDlg::OnExternalCall(const std::string& method, const StringList& args
 
 void CLoginDlg::OnDocumentComplete(const std::string& url, bool) {
     if (g_pMainDlg) g_pMainDlg->OnWebClientDocumentComplete(url);
+}
+
+void CLoginDlg::OnPageLost(bool reloading) {
+    if (g_pMainDlg) g_pMainDlg->OnWebClientLost(reloading);
 }
 
 void CLoginDlg::OnCloseRequest() {

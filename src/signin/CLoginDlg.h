@@ -15,9 +15,9 @@ public:
     static constexpr int kPageId = 104;
 
     ~CLoginDlg() override;
-    // Creates the window hidden and starts loading the sign-in page.
-    void Create(IHtmlWindowFactory& factory, IEventLoop& loop, WindowHandle mainWnd,
-                const std::string& baseUrl);
+    // Creates the window hidden and empty; the controller loads the
+    // sign-in page into it.
+    void Create(IHtmlWindowFactory& factory, IEventLoop& loop, WindowHandle mainWnd);
     void Destroy();
     IHtmlWindow* Window() const { return m_window.get(); }
 
@@ -27,6 +27,7 @@ public:
     void OnDocumentComplete(const std::string& url, bool topLevel) override;
     void OnCloseRequest() override;
     void OnActivate(bool active) override;
+    void OnPageLost(bool reloading) override;
 
     int m_active = 0;
     WindowHandle m_hMainWnd = 0;

@@ -39,19 +39,9 @@ StringList SplitAll(const std::string& text, char sep) {
 }  // namespace
 
 void CMainDlg::ShowLoginStatus(const std::optional<std::string>& code) {
-    // The service's page can be ready before our own page has loaded: keep
-    // the latest state for the page instead of losing it, or the login
-    // window would stay in its loading state.
-    if (!m_window->HasDocument()) {
-        m_pendingLoginStatus = code ? *code : std::string();
-        return;
-    }
-    m_pendingLoginStatus.reset();
-    if (!m_page.BindDocument(m_window.get())) return;
-    if (code)
-        m_page.InvokeScript("showLoginStatus", *code);
-    else
-        m_page.InvokeScript("showLoginStatus");
+    // The state is kept for the page: one still loading, or loaded again,
+    // gets it when it has loaded instead of staying in its loading state.
+    m_page.CallState(m_window.get(), "showLoginStatus", code ? StringList{*code} : StringList{});
 }
 
 void CMainDlg::ReadPageData() {

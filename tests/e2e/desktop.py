@@ -230,20 +230,6 @@ class Desktop:
         self.programs.append(proc)
         return proc
 
-    def wait_gone(self, proc, timeout=30.0):
-        """Waits until the program and every process it started have ended."""
-        proc.wait(timeout=timeout)
-
-        def gone():
-            try:
-                os.killpg(proc.pid, 0)
-                return False
-            except ProcessLookupError:
-                return True
-            except PermissionError:
-                return False
-        wait_for(gone, timeout, what="the program's processes to end")
-
     def close(self):
         for proc in self.programs + list(reversed(self.procs)):
             if proc.poll() is None:

@@ -29,6 +29,11 @@ public:
     void Element(const std::string& id, ElementEvent event = ElementEvent::Click);
     void External(const std::string& method, const StringList& args = {});
     void UserSets(const std::string& id, const std::string& value) { data[id] = value; }
+    // The page's web process ends; `reloading` as the adapter decides.
+    void ProcessEnds(bool reloading) {
+        hasDocument = false;
+        events->OnPageLost(reloading);
+    }
     // Page functions that the page does not define, or that throw.
     std::vector<std::string> missingFunctions;
     std::vector<std::string> throwingFunctions;

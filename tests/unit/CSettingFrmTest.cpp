@@ -296,3 +296,19 @@ TEST_F(ControllerTest, SettingsCommandOpensTheWindowWithTheStoredValues) {
 }
 
 }  // namespace
+
+TEST_F(SettingsWindowTest, ChoicesTheUserMadeSurviveTheirPageLoadingAgain) {
+    Open();
+    // The user has changed choices; the page reported them with a click.
+    Page()->UserSets("selected_sound", "3");
+    Page()->UserSets("chk_preview", "0");
+    Page()->UserSets("chk_alert_sound", "0");
+    Page()->ProcessEnds(true);
+    Page()->data.clear();
+    Page()->CompleteDocument("res:///html/settings.html");
+    EXPECT_EQ(Shown("selected_sound"), "3");
+    EXPECT_EQ(Shown("chk_preview"), "0");
+    EXPECT_EQ(Shown("chk_alert_sound"), "0");
+    EXPECT_EQ(Shown("version"), frm.m_version);
+    EXPECT_GE(InitValueCalls(), 1);
+}

@@ -102,3 +102,43 @@ TEST(SystemMessageText, UnknownCodeHasTheFallbackText) {
     EXPECT_EQ(SystemMessageText(12345), "FormatMessage Netive Error");
     EXPECT_EQ(SystemMessageText(kScriptUnknownName), "Unknown name.\n");
 }
+
+TEST(CWebPage, StateCallsReachEveryLoadOfTheirOwnWindowInTheOrderFirstMade) {
+    IHtmlWindowEvents events;
+    FakeHtmlWindow login{HtmlWindowSpec{}, &events};
+    FakeHtmlWindow other{HtmlWindowSpec{}, &events};
+    CWebPage web;
+    using Calls = std::vector<std::pair<std::string, StringList>>;
+    auto made = [](const FakeHtmlWindow& w) {
+        Calls out;
+        for (const auto& call : w.calls) out.push_back({call.name, call.args});
+        return out;
+    };
+
+    // Still loading: nothing is called, the calls are kept.
+    web.CallState(&login, "showLoginStatus", {"1"});
+    web.CallState(&login, "setTime", {"9:00 am"});
+    web.CallState(&other, "setSender", {"Kim"});
+    web.CallState(&login, "showLoginStatus", {"0"});
+    EXPECT_TRUE(login.calls.empty());
+
+    login.hasDocument = true;
+    web.OnDocumentLoaded(&login);
+    EXPECT_EQ(made(login), (Calls{{"showLoginStatus", {"0"}}, {"setTime", {"9:00 am"}}}));
+
+    // Loaded: made at once, and again after the next load.
+    web.CallState(&login, "showLoginStatus", {});
+    login.calls.clear();
+    web.OnDocumentLoaded(&login);
+    EXPECT_EQ(made(login), (Calls{{"showLoginStatus", {}}, {"setTime", {"9:00 am"}}}));
+
+    // A window without a document gets nothing; the other window's call
+    // stays with it.
+    login.calls.clear();
+    login.hasDocument = false;
+    web.OnDocumentLoaded(&login);
+    EXPECT_TRUE(login.calls.empty());
+    other.hasDocument = true;
+    web.OnDocumentLoaded(&other);
+    EXPECT_EQ(made(other), (Calls{{"setSender", {"Kim"}}}));
+}

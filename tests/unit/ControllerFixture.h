@@ -30,7 +30,12 @@ protected:
     void TearDown() override { g_sessionState = SignedOut; }
 
     FakeHtmlWindow* Login() { return fake.htmlWindows.WithPage(CMainDlg::kPageId); }
-    FakeHtmlWindow* Host() { return fake.htmlWindows.WithPage(CLoginDlg::kPageId); }
+    // The web-client window: the one with a web process of its own.
+    FakeHtmlWindow* Host() {
+        for (FakeHtmlWindow* w : fake.htmlWindows.created)
+            if (w && w->spec.ownWebProcess) return w;
+        return nullptr;
+    }
     FakeNativeDialog* Notice() { return fake.dialogs.created[0]; }
 
     // Creates the controller and lets both pages finish loading.

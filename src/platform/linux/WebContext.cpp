@@ -32,6 +32,11 @@ WebContext::WebContext(const std::string& dataDirectory) {
     m_anchor = WEBKIT_WEB_VIEW(g_object_ref_sink(g_object_new(
         WEBKIT_TYPE_WEB_VIEW, "web-context", m_context, "settings", m_settings, nullptr)));
     webkit_web_view_load_uri(m_anchor, "about:blank");
+    // Views made after the shared process ended join the one started here.
+    g_signal_connect(m_anchor, "web-process-terminated",
+                     G_CALLBACK(+[](WebKitWebView* anchor, WebKitWebProcessTerminationReason,
+                                    gpointer) { webkit_web_view_load_uri(anchor, "about:blank"); }),
+                     nullptr);
 }
 
 WebContext::~WebContext() {

@@ -135,15 +135,19 @@ gboolean ReportNoDocument(gpointer data) {
 WebKitHtmlWindow::WebKitHtmlWindow(WebContext& context, const HtmlWindowSpec& spec,
                                    IHtmlWindowEvents* events,
                                    std::shared_ptr<const std::string> trustedOrigin)
-    : m_events(events ? events : &s_noEvents), m_trustedOrigin(std::move(trustedOrigin)) {
+    : m_events(events ? events : &s_noEvents),
+      m_trustedOrigin(std::move(trustedOrigin)),
+      m_context(context),
+      m_ownProcess(spec.ownWebProcess) {
     m_cancel = g_cancellable_new();
-    BuildView(context, spec.ownWebProcess);
+    BuildView();
     BuildWindow(spec);
     if (spec.resourceId) LoadResource(spec.resourceId);
 }
 
 WebKitHtmlWindow::~WebKitHtmlWindow() {
     g_cancellable_cancel(m_cancel);
+    if (m_recoverSource) g_source_remove(m_recoverSource);
     g_signal_handlers_disconnect_by_data(m_content, this);
     g_signal_handlers_disconnect_by_data(m_view, this);
     g_signal_handlers_disconnect_by_data(m_window, this);
@@ -154,15 +158,18 @@ WebKitHtmlWindow::~WebKitHtmlWindow() {
     g_object_unref(m_cancel);
 }
 
-void WebKitHtmlWindow::BuildView(WebContext& context, bool ownProcess) {
+void WebKitHtmlWindow::BuildView() {
     m_content = webkit_user_content_manager_new();
     std::string signal = std::string("script-message-received::") + kMessageHandler;
     g_signal_connect(m_content, signal.c_str(), G_CALLBACK(OnScriptMessage), this);
     webkit_user_content_manager_register_script_message_handler_in_world(m_content, kMessageHandler,
                                                                          kBridgeWorld);
     InstallScripts();
+    NewView();
+}
 
-    m_view = context.NewView(m_content, ownProcess);
+void WebKitHtmlWindow::NewView() {
+    m_view = m_context.NewView(m_content, m_ownProcess);
     g_signal_connect(m_view, "load-changed", G_CALLBACK(OnLoadChanged), this);
     g_signal_connect(m_view, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
     g_signal_connect(m_view, "context-menu", G_CALLBACK(OnContextMenu), this);
@@ -240,10 +247,25 @@ void WebKitHtmlWindow::RunInPage(const std::string& script, const char* world) {
 
 void WebKitHtmlWindow::LoadResource(int resourceId) {
     const std::string uri = ResourceUri(resourceId);
-    if (!uri.empty()) webkit_web_view_load_uri(m_view, uri.c_str());
+    if (!uri.empty()) Request(uri, "");
 }
 
 void WebKitHtmlWindow::Navigate(const std::string& url, const std::string& extraHeader) {
+    Request(url, extraHeader);
+}
+
+void WebKitHtmlWindow::Request(const std::string& url, const std::string& extraHeader) {
+    // A load asked for after the page was given up is a fresh try; one
+    // asked for while it recovers (the owner's answer to a lost page) must
+    // not hide a loop.
+    if (m_crashGuard.GaveUp()) m_crashGuard.Reset();
+    Load(url, extraHeader);
+}
+
+void WebKitHtmlWindow::Load(const std::string& url, const std::string& extraHeader) {
+    m_requestUrl = url;
+    m_requestHeader = extraHeader;
+    m_committed = false;
     WebKitURIRequest* request = webkit_uri_request_new(url.c_str());
     const auto colon = extraHeader.find(':');
     if (colon != std::string::npos) {
@@ -263,7 +285,35 @@ std::string WebKitHtmlWindow::CurrentUrl() const {
 }
 
 void WebKitHtmlWindow::Reload() {
-    webkit_web_view_reload(m_view);
+    if (m_crashGuard.GaveUp()) m_crashGuard.Reset();
+    Recover();
+}
+
+void WebKitHtmlWindow::Recover() {
+    // Until something of the last request was committed there is nothing
+    // to reload: ask for it again.
+    if (!m_committed && !m_requestUrl.empty())
+        Load(m_requestUrl, m_requestHeader);
+    else
+        webkit_web_view_reload(m_view);
+}
+
+// A view's process cannot be chosen once the view exists, and own pages
+// reloaded after their shared process ended would each get a process of
+// their own: they get new views, related to the view that holds the
+// shared process, once every view of the old process has heard of its end.
+gboolean WebKitHtmlWindow::RecoverInNewView(gpointer data) {
+    auto* self = static_cast<WebKitHtmlWindow*>(data);
+    self->m_recoverSource = 0;
+    g_signal_handlers_disconnect_by_data(self->m_view, self);
+    gtk_container_remove(GTK_CONTAINER(self->m_window), GTK_WIDGET(self->m_view));
+    self->NewView();
+    gtk_container_add(GTK_CONTAINER(self->m_window), GTK_WIDGET(self->m_view));
+    gtk_widget_show(GTK_WIDGET(self->m_view));
+    // Keys typed into the window go to the page, as they did before.
+    gtk_widget_grab_focus(GTK_WIDGET(self->m_view));
+    if (!self->m_requestUrl.empty()) self->Load(self->m_requestUrl, self->m_requestHeader);
+    return G_SOURCE_REMOVE;
 }
 
 void WebKitHtmlWindow::RunFunction(const char* body,
@@ -391,7 +441,11 @@ void WebKitHtmlWindow::HandleMessage(const std::string& json) {
 
 void WebKitHtmlWindow::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
     auto* self = static_cast<WebKitHtmlWindow*>(data);
-    if (event == WEBKIT_LOAD_COMMITTED) {
+    if (event == WEBKIT_LOAD_STARTED) {
+        // Until the new document has loaded there is none to call into.
+        self->m_hasDocument = false;
+    } else if (event == WEBKIT_LOAD_COMMITTED) {
+        self->m_committed = true;
         self->m_mirror.clear();
         self->m_written.clear();
     } else if (event == WEBKIT_LOAD_FINISHED) {
@@ -423,8 +477,18 @@ gboolean WebKitHtmlWindow::OnContextMenu(WebKitWebView* view, WebKitContextMenu*
 }
 
 void WebKitHtmlWindow::OnProcessTerminated(WebKitWebView* view,
-                                           WebKitWebProcessTerminationReason reason, gpointer) {
-    if (reason != WEBKIT_WEB_PROCESS_TERMINATED_BY_API) webkit_web_view_reload(view);
+                                           WebKitWebProcessTerminationReason reason,
+                                           gpointer data) {
+    auto* self = static_cast<WebKitHtmlWindow*>(data);
+    self->m_hasDocument = false;
+    if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) return;
+    const bool reload = self->m_crashGuard.ShouldReload(g_get_monotonic_time() / 1000);
+    if (reload && self->m_ownProcess)
+        self->Recover();
+    else if (reload && !self->m_recoverSource)
+        self->m_recoverSource = g_idle_add(RecoverInNewView, self);
+    // The owner may load another page instead; its request wins.
+    self->m_events->OnPageLost(reload);
 }
 
 gboolean WebKitHtmlWindow::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {

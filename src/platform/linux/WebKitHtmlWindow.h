@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "desktop/CrashLoopGuard.h"
 #include "platform/HtmlWindow.h"
 #include "platform/linux/BridgeMessage.h"
 
@@ -64,7 +65,8 @@ private:
     };
 
     void BuildWindow(const HtmlWindowSpec& spec);
-    void BuildView(WebContext& context, bool ownProcess);
+    void BuildView();
+    void NewView();
     void InstallScripts();
     void RunInPage(const std::string& script, const char* world);
     // Runs `body` as a function of the named string parameters; it returns
@@ -72,6 +74,13 @@ private:
     void RunFunction(const char* body, const std::map<std::string, std::string>& params,
                      const char* world, ScriptCallback done);
     void HandleMessage(const std::string& json);
+    // Starts a load the program asked for; the page reloads it if its
+    // process ends before anything of it was shown.
+    void Request(const std::string& url, const std::string& extraHeader);
+    void Load(const std::string& url, const std::string& extraHeader);
+    // Loads the page again after its process ended.
+    void Recover();
+    static gboolean RecoverInNewView(gpointer self);
     void ShowWindow(bool activate);
 
     static void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer);
@@ -91,11 +100,20 @@ private:
     static inline IHtmlWindowEvents s_noEvents;
     IHtmlWindowEvents* m_events;
     std::shared_ptr<const std::string> m_trustedOrigin;
+    WebContext& m_context;
+    bool m_ownProcess = false;
+    guint m_recoverSource = 0;
     GtkWidget* m_window = nullptr;
     WebKitWebView* m_view = nullptr;
     WebKitUserContentManager* m_content = nullptr;
     GCancellable* m_cancel = nullptr;
     bool m_hasDocument = false;
+    // The last load the program asked for, and whether a document of it (or
+    // of a page it led to) has been committed since.
+    std::string m_requestUrl;
+    std::string m_requestHeader;
+    bool m_committed = false;
+    CrashLoopGuard m_crashGuard;
     bool m_resizable = false;
     int m_width = 0;
     int m_height = 0;
