@@ -90,12 +90,14 @@ void CSettingFrm::Refresh(bool askVersionService) {
     LoadSoundChoice();
     m_preview = AppSettings.messagePreview;
     m_runAtStart = m_ports && !m_ports->autostart.ReadRunEntry().empty();
-    if (askVersionService)
-        FetchNewestVersion();
-    else
-        m_newVersion = kProgramVersion;
+    if (m_newVersion.empty()) m_newVersion = kProgramVersion;
     DataToPage();
     CallInitValue();
+    if (!askVersionService) return;
+    // The page shows the stored values at once and the user may change them
+    // while the service is asked: its answer touches the version line only.
+    FetchNewestVersion();
+    if (m_window) m_window->SetData("new_version", m_newVersion);
 }
 
 void CSettingFrm::LoadSoundChoice() {
@@ -110,8 +112,8 @@ void CSettingFrm::LoadSoundChoice() {
 
 void CSettingFrm::FetchNewestVersion() {
     VersionInfo info;
-    // The window is already on screen: it keeps being drawn while the
-    // service is asked.
+    // The window is already on screen: it keeps being drawn and answering
+    // the user while the service is asked.
     if (m_queryVersion && m_ports)
         m_ports->loop.Await([&] { m_queryVersion(StringList{}, info); });
     else if (m_queryVersion)
