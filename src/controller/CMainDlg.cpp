@@ -100,7 +100,10 @@ bool CMainDlg::OnInitDialog() {
     WritePageData();
     if (m_strEmail.empty()) m_strEmail = m_strEmailHint;
     m_strPassword = m_strPasswordHint;
-    CheckVersion();
+    // The check lets the loop run while it waits, so it starts from the
+    // running loop, as the first thing that loop handles: running the loop
+    // from here, before it has started, upset the first loads of the pages.
+    m_ports.loop.Post(m_hWnd, UWM_STARTUP_VERSION_CHECK);
     return true;
 }
 
