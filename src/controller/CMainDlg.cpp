@@ -100,7 +100,10 @@ bool CMainDlg::OnInitDialog() {
     WritePageData();
     if (m_strEmail.empty()) m_strEmail = m_strEmailHint;
     m_strPassword = m_strPasswordHint;
-    CheckVersion();
+    // The check lets the loop run while it waits, so it starts from the
+    // running loop, as the first thing that loop handles: running the loop
+    // from here, before it has started, upset the first loads of the pages.
+    m_ports.loop.Post(m_hWnd, UWM_STARTUP_VERSION_CHECK);
     return true;
 }
 
@@ -201,6 +204,12 @@ void CMainDlg::EndDialog() {
 void CMainDlg::OnDestroy() {
     if (!m_hWnd) return;
     m_ports.loop.KillTimer(m_hWnd, TIMER_PING);
+    // A credential check still running must neither report to this window
+    // nor outlive the loop it reports through: stop it, release it should
+    // it be waiting for its message to be handled, and join it.
+    for (auto& worker : m_credentialWorkers) worker->Cancel();
+    m_ports.loop.Unregister(m_hWnd);
+    m_credentialWorkers.clear();
     m_signinInfo.reset();
     m_versionCheck.reset();
     m_settings.Destroy();
@@ -208,7 +217,6 @@ void CMainDlg::OnDestroy() {
     m_host.Destroy();
     m_logoutNotice.Destroy();
     m_accountDlg.Destroy();
-    m_ports.loop.Unregister(m_hWnd);
     m_hWnd = 0;
     m_window.reset();
     g_pMainDlg = nullptr;

@@ -136,6 +136,9 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
         case UWM_SIGNIN_RESULT:
             OnSigninResult(wParam);
             break;
+        case UWM_STARTUP_VERSION_CHECK:
+            CheckVersion();
+            break;
         case UWM_SHOW_HOST:
             if (IHtmlWindow* host = m_host.Window()) wParam == 1 ? host->Show() : host->Hide();
             break;

@@ -17,6 +17,7 @@ enum : unsigned {
     UWM_HOST_CLOSED = 1021,
     UWM_NOTICE_DONE = 1022,
     UWM_ACTIVATE = 1023,
+    UWM_STARTUP_VERSION_CHECK = 1024,
     UWM_TRAY = 0x8001,
 };
 

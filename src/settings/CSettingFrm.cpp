@@ -72,7 +72,9 @@ void CSettingFrm::OnInitDialog() {
     // The title text fills much of the bar; a press on it moves the window
     // as a press on the bar itself does.
     m_window->SetDragHandles({"head_title", "set_title"});
-    RefreshSettings();
+    // The window is hidden until it is opened, and every opening asks the
+    // version service again: asking now would only hold up the start.
+    Refresh(false);
 }
 
 void CSettingFrm::LoadSettingTexts() {
@@ -80,13 +82,22 @@ void CSettingFrm::LoadSettingTexts() {
 }
 
 void CSettingFrm::RefreshSettings() {
+    Refresh(true);
+}
+
+void CSettingFrm::Refresh(bool askVersionService) {
     m_version = kProgramVersion;
     LoadSoundChoice();
     m_preview = AppSettings.messagePreview;
     m_runAtStart = m_ports && !m_ports->autostart.ReadRunEntry().empty();
-    FetchNewestVersion();
+    if (m_newVersion.empty()) m_newVersion = kProgramVersion;
     DataToPage();
     CallInitValue();
+    if (!askVersionService) return;
+    // The page shows the stored values at once and the user may change them
+    // while the service is asked: its answer touches the version line only.
+    FetchNewestVersion();
+    if (m_window) m_window->SetData("new_version", m_newVersion);
 }
 
 void CSettingFrm::LoadSoundChoice() {
@@ -101,7 +112,12 @@ void CSettingFrm::LoadSoundChoice() {
 
 void CSettingFrm::FetchNewestVersion() {
     VersionInfo info;
-    if (m_queryVersion) m_queryVersion(StringList{}, info);
+    // The window is already on screen: it keeps being drawn and answering
+    // the user while the service is asked.
+    if (m_queryVersion && m_ports)
+        m_ports->loop.Await([&] { m_queryVersion(StringList{}, info); });
+    else if (m_queryVersion)
+        m_queryVersion(StringList{}, info);
     m_newVersion = info.newversion.empty() ? std::string(kProgramVersion) : info.newversion;
 }
 

@@ -1,13 +1,24 @@
 #include "fakes/FakeEventLoop.h"
 
+#include <utility>
+
 WindowHandle FakeEventLoop::Register(IMessageTarget* target) {
+    std::lock_guard lock(m_sentMutex);
     WindowHandle handle = m_next++;
     m_targets[handle] = target;
     return handle;
 }
 
 void FakeEventLoop::Unregister(WindowHandle handle) {
-    m_targets.erase(handle);
+    {
+        std::lock_guard lock(m_sentMutex);
+        m_targets.erase(handle);
+        std::erase_if(m_sent, [handle](Sent& s) {
+            if (s.message.to != handle) return false;
+            s.result.set_value(0);
+            return true;
+        });
+    }
     std::erase_if(m_timers, [&](const auto& t) { return t.first.first == handle; });
 }
 
@@ -24,6 +35,7 @@ std::intptr_t FakeEventLoop::Send(WindowHandle to, unsigned msg, std::uintptr_t 
         std::future<std::intptr_t> result;
         {
             std::lock_guard lock(m_sentMutex);
+            if (!m_targets.contains(to)) return 0;
             m_sent.push_back({{to, msg, wParam, lParam}, {}});
             result = m_sent.back().result.get_future();
         }
@@ -107,4 +119,9 @@ bool FakeEventLoop::HasTimer(WindowHandle owner, unsigned id) const {
 unsigned FakeEventLoop::TimerPeriod(WindowHandle owner, unsigned id) const {
     auto it = m_timers.find({owner, id});
     return it == m_timers.end() ? 0 : it->second.period;
+}
+
+void FakeEventLoop::Await(const std::function<void()>& work) {
+    if (duringAwait) std::exchange(duringAwait, nullptr)();
+    work();
 }

@@ -312,3 +312,20 @@ TEST_F(SettingsWindowTest, ChoicesTheUserMadeSurviveTheirPageLoadingAgain) {
     EXPECT_EQ(Shown("version"), frm.m_version);
     EXPECT_GE(InitValueCalls(), 1);
 }
+
+TEST_F(SettingsWindowTest, ChoicesMadeWhileTheVersionIsAskedSurviveTheAnswer) {
+    Open();
+    newestVersion = "1.1.0";
+    fake.loop.duringAwait = [&] {
+        // The page already shows the stored values when the user acts.
+        EXPECT_EQ(Shown("selected_sound"), "0");
+        EXPECT_EQ(Shown("new_version"), "1.0.2");
+        Page()->UserSets("selected_sound", "3");
+        Page()->UserSets("chk_preview", "0");
+    };
+    frm.RefreshSettings();
+    EXPECT_EQ(versionQueries, 1);
+    EXPECT_EQ(Shown("selected_sound"), "3");
+    EXPECT_EQ(Shown("chk_preview"), "0");
+    EXPECT_EQ(Shown("new_version"), "1.1.0");
+}

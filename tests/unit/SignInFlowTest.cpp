@@ -1,3 +1,6 @@
+#include <chrono>
+#include <thread>
+
 #include "unit/ControllerFixture.h"
 
 TEST_F(ControllerTest, TrimmedCredentialsAreCheckedAndFilledIntoTheServiceForm) {
@@ -181,4 +184,113 @@ TEST_F(ControllerTest, ServiceReadyBeforeTheLoginPageLoadedStillShowsTheForm) {
     Login()->hasDocument = false;
     Login()->CompleteDocument("res:///html/login.html");
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus"), (std::vector<StringList>{{"0"}, {"0"}}));
+}
+
+// Closing the program while a credential check is under way: the worker is
+// stopped and joined before the controller and its loop go, and whatever it
+// had to say is dropped.
+TEST_F(ControllerTest, ClosingDuringACheckStopsAndJoinsTheWorker) {
+    struct Case {
+        const char* name;
+        bool checkAnswers;  // false: the check runs until it is cancelled
+    };
+    for (const Case& c :
+         {Case{"check still running", false}, Case{"result waiting to be handled", true}}) {
+        FakePorts ports;
+        ports.network.online = false;
+        CMainDlg controller{ports.ports};
+        std::atomic<bool> started = false, sawCancel = false, returned = false;
+        controller.m_credentialCheck = [&](const StringList&, const std::string&,
+                                           const std::string&, std::string&,
+                                           const std::atomic<bool>& cancelled) {
+            started = true;
+            // Bounded, so that a worker nobody cancels cannot hang the run.
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!c.checkAnswers && !cancelled && std::chrono::steady_clock::now() < end)
+                std::this_thread::yield();
+            sawCancel = cancelled.load();
+            returned = true;
+            return 1000;
+        };
+        ASSERT_TRUE(controller.Create());
+        FakeHtmlWindow* login = ports.htmlWindows.WithPage(CMainDlg::kPageId);
+        FakeHtmlWindow* host = ports.htmlWindows.WithPage(CLoginDlg::kPageId);
+        login->CompleteDocument("res:///html/login.html");
+        host->formInputs = {"svcIptLgnID", "svcIptLgnPD", "signin_submit"};
+        host->CompleteDocument(AppSettings.webClientBaseUrl + kSignInPath);
+        login->UserSets("input_email", "kim@example.org");
+        login->UserSets("input_password", "secret");
+        login->External("Signin");
+        if (c.checkAnswers) {
+            ASSERT_TRUE(ports.loop.WaitForSend()) << c.name;
+        }
+
+        controller.OnDestroy();
+        EXPECT_TRUE(started) << c.name;
+        EXPECT_TRUE(returned) << c.name;
+        EXPECT_EQ(sawCancel, !c.checkAnswers) << c.name;
+        // Nothing is left for the loop to hand to the window that went.
+        EXPECT_FALSE(ports.loop.WaitForSend(0)) << c.name;
+        g_sessionState = SignedOut;
+    }
+}
+
+// The UI keeps running while the version service or the site is asked:
+// what the user does meanwhile must not start a second sign-in, nor act
+// once the program is closing.
+TEST_F(ControllerTest, WhatHappensWhileARequestIsAwaitedIsHeededAfter) {
+    struct Case {
+        const char* name;
+        bool keepAlive;  // else a sign-in's version check
+        bool quit;       // else a second sign-in click
+        int checks;
+        std::size_t boxes;
+    };
+    const Case cases[] = {
+        {"second sign-in during the version check", false, false, 1, 0},
+        {"quit during the version check", false, true, 0, 0},
+        {"quit during a failing keep-alive", true, true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        FakePorts ports;
+        ports.network.online = false;
+        CMainDlg controller{ports.ports};
+        int checks = 0;
+        controller.m_credentialCheck = [&](auto&&...) {
+            ++checks;
+            return 400;
+        };
+        controller.m_sitePing = [](const std::string&, std::string& error) {
+            error = "unreachable";
+            return false;
+        };
+        ASSERT_TRUE(controller.Create());
+        FakeHtmlWindow* login = ports.htmlWindows.WithPage(CMainDlg::kPageId);
+        login->CompleteDocument("res:///html/login.html");
+        login->UserSets("input_email", "kim@example.org");
+        login->UserSets("input_password", "secret");
+        ports.loop.duringAwait = [&] {
+            if (c.quit)
+                controller.OnMenuCommand(32783);
+            else
+                login->External("Signin");
+        };
+        if (c.keepAlive) {
+            g_sessionState = SignedIn;
+            ports.loop.Advance(CMainDlg::kPingPeriodMs);
+            EXPECT_EQ(g_sessionState, SignedIn) << c.name;
+        } else {
+            login->External("Signin");
+            if (c.checks > 0) {
+                ASSERT_TRUE(ports.loop.WaitForSend()) << c.name;
+                ports.loop.Pump();
+            }
+            EXPECT_EQ(g_sessionState, SignedOut) << c.name;
+        }
+        EXPECT_EQ(checks, c.checks) << c.name;
+        EXPECT_EQ(ports.messageBox.shown.size(), c.boxes) << c.name;
+        EXPECT_EQ(ports.loop.QuitRequested(), c.quit) << c.name;
+        controller.OnDestroy();
+        g_sessionState = SignedOut;
+    }
 }
