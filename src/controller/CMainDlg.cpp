@@ -27,6 +27,7 @@ constexpr Field kTextFields[] = {
     {"main_signup", DataKind::InnerText},
     {"main_btn_signup", DataKind::InnerText},
     {"alarm", DataKind::InnerText},
+    {"div_error", DataKind::InnerText},
 };
 }  // namespace
 
@@ -115,6 +116,7 @@ void CMainDlg::LoadPageTexts() {
     m_strSignupQuestion = LoadText(167);
     m_strSignup = LoadText(168);
     m_strAlarm = LoadText(184);
+    m_strLoginError = LoadText(204);
     m_strEmailHint = LoadText(197);
     m_strPasswordHint = LoadText(198);
     // The page asks whether a field shows a hint while it runs; it is told
@@ -126,7 +128,7 @@ void CMainDlg::WritePageData() {
     const std::string* texts[] = {&m_strTitle,        &m_strLoading,         &m_strSignin,
                                   &m_strInvalidEmail, &m_strInvalidPassword, &m_strRemember,
                                   &m_strForgot,       &m_strSignupQuestion,  &m_strSignup,
-                                  &m_strAlarm};
+                                  &m_strAlarm,        &m_strLoginError};
     for (size_t i = 0; i < std::size(kTextFields); ++i)
         m_window->SetData(kTextFields[i].id, *texts[i]);
     m_window->SetData("input_email", m_strEmail);
@@ -162,8 +164,7 @@ void CMainDlg::OnDocumentComplete(const std::string& url, bool topLevel) {
 }
 
 void CMainDlg::NavigateHostToSignIn() {
-    if (IHtmlWindow* host = m_host.Window())
-        host->Navigate(AppSettings.webClientBaseUrl + kSignInPath, "whoami:murmel_notifier");
+    LoadSignInPage(false);
 }
 
 void CMainDlg::ShowWebClient() {
@@ -196,6 +197,7 @@ void CMainDlg::EndDialog() {
 void CMainDlg::OnDestroy() {
     if (!m_hWnd) return;
     m_ports.loop.KillTimer(m_hWnd, TIMER_PING);
+    m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_PAGE);
     m_signinInfo.reset();
     m_versionCheck.reset();
     m_settings.Destroy();

@@ -38,6 +38,10 @@ public:
     static constexpr int kToastCount = 5;
     static constexpr const char* kTitle = "Murmel Alarm";
     static constexpr unsigned kPingPeriodMs = 10000;
+    // How long the service's sign-in page may take to say it is ready.
+    static constexpr unsigned kSigninPageMs = 30000;
+    // The login page's status for a sign-in page that cannot be used.
+    static constexpr const char* kLoginErrorStatus = "3";
 
     explicit CMainDlg(Ports& ports);
     ~CMainDlg() override;
@@ -68,6 +72,10 @@ public:
     void HandleServiceLogout();
     // Every completed document of the web-client window, frames included.
     void OnWebClientDocumentComplete(const std::string& url);
+    // A top-level page of another site finished loading in that window.
+    void OnWebClientForeignPage(const std::string& url);
+    // A link the web client wants opened outside it.
+    void OnWebClientLinkOut(const std::string& url);
 
     // The login page's controls.
     void OnRememberEmailClick();
@@ -107,6 +115,7 @@ public:
     std::string m_strTitle, m_strLoading, m_strSignin, m_strInvalidEmail, m_strInvalidPassword,
         m_strRemember, m_strForgot, m_strSignupQuestion, m_strSignup;
     std::string m_strAlarm;
+    std::string m_strLoginError;
     std::string m_strEmailHint;
     std::string m_strPasswordHint;
 
@@ -130,6 +139,13 @@ public:
     // empty text stands for the call without a code.
     std::optional<std::string> m_pendingLoginStatus;
 
+    // Whether the service's sign-in page has said it is ready.
+    enum class SigninPage { Loading, Retrying, Ready, Failed };
+    SigninPage m_signinPage = SigninPage::Loading;
+    // A click on Login found the sign-in page failed: it is loaded again,
+    // and the sign-in goes on once it is ready.
+    bool m_signinWhenReady = false;
+
     CredentialCheck m_credentialCheck;
     SitePing m_sitePing;
 
@@ -140,6 +156,9 @@ private:
     void ShowLoginStatus(const std::optional<std::string>& code = std::nullopt);
     bool StartCredentialWorker();
     void OnSigninWatchdog();
+    void LoadSignInPage(bool retry);
+    void OnSigninPageTimeout();
+    void FailSignInPage();
     void OnKeepAlive();
     bool PingSite(const std::string& address);
     std::vector<TrayMenuItem> TrayMenu() const;

@@ -20,6 +20,12 @@ public:
     virtual void OnElementEvent(const std::string& id, ElementEvent event) {}
     // window.external.<method>(args...), arguments converted to text.
     virtual void OnExternalCall(const std::string& method, const StringList& args) {}
+    // A top-level document finished loading from an origin that may not
+    // call window.external (neither the program's nor the site's).
+    virtual void OnForeignDocument(const std::string& url) {}
+    // The page asked for a new window, or the user started to leave the
+    // site in this window; the window itself stays where it was.
+    virtual void OnLinkOut(const std::string& url) {}
     // The window manager's close box (or Alt+F4).
     virtual void OnCloseRequest() {}
     // The window became or stopped being the active window.

@@ -44,6 +44,14 @@ void CLoginDlg::OnDocumentComplete(const std::string& url, bool) {
     if (g_pMainDlg) g_pMainDlg->OnWebClientDocumentComplete(url);
 }
 
+void CLoginDlg::OnForeignDocument(const std::string& url) {
+    if (g_pMainDlg) g_pMainDlg->OnWebClientForeignPage(url);
+}
+
+void CLoginDlg::OnLinkOut(const std::string& url) {
+    if (g_pMainDlg) g_pMainDlg->OnWebClientLinkOut(url);
+}
+
 void CLoginDlg::OnCloseRequest() {
     if (m_loop) m_loop->Post(m_hMainWnd, UWM_HOST_CLOSED);
     if (m_window) m_window->Hide();
