@@ -121,7 +121,9 @@ class IHtmlWindowFactory {
 public:
     virtual ~IHtmlWindowFactory() = default;
     // Pages of the site at this address (same scheme, host and port),
-    // besides the program's own pages, may call window.external.
+    // besides the program's own pages, may call window.external; for an
+    // http address also the https origin on the same host name that the
+    // site itself redirects a top-level page to.
     virtual void SetTrustedOrigin(const std::string& origin) {}
     virtual std::unique_ptr<IHtmlWindow> Create(const HtmlWindowSpec& spec,
                                                 IHtmlWindowEvents* events) = 0;

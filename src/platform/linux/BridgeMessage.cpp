@@ -6,8 +6,12 @@
 #include <memory>
 
 namespace {
-// scheme://host[:port] with the scheme and host lower-cased and the default
-// port left out; empty when `address` has no host.
+std::string Text(const Json::Value& value, const char* key) {
+    const Json::Value& v = value[key];
+    return v.isString() ? v.asString() : std::string();
+}
+}  // namespace
+
 std::string OriginOf(const std::string& address) {
     GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr);
     if (!uri) return {};
@@ -27,12 +31,6 @@ std::string OriginOf(const std::string& address) {
     g_uri_unref(uri);
     return origin;
 }
-
-std::string Text(const Json::Value& value, const char* key) {
-    const Json::Value& v = value[key];
-    return v.isString() ? v.asString() : std::string();
-}
-}  // namespace
 
 std::optional<BridgeMessage> ParseBridgeMessage(const std::string& json) {
     Json::CharReaderBuilder builder;
