@@ -12,7 +12,7 @@ const char* kDefaults = R"({
     {"email": "demo@murmel.test", "password": "demo1234", "userId": "u-1001",
      "name": "Demo User", "signin": "ok", "authErrorCode": ""}
   ],
-  "signinPage": {"ready": "SigninReady", "readyDelayMs": 0},
+  "signinPage": {"ready": "SigninReady", "readyDelayMs": 0, "redirect": "none"},
   "auth": {"status": 0, "errorCode": "", "delayMs": 0},
   "ping": {"status": 200, "delayMs": 0, "close": false},
   "version": {"answer": "uptodate", "newversion": "1.0.3", "downloadurl": "",
@@ -30,6 +30,7 @@ const std::set<std::string> kSigninOutcomes = {"ok",
                                                "profileUpdate",
                                                "silent"};
 const std::set<std::string> kReadyModes = {"SigninReady", "ScriptToApp", "none"};
+const std::set<std::string> kRedirects = {"none", "https", "otherHost"};
 const std::set<std::string> kVersionAnswers = {"uptodate", "optional", "mandatory", "notjson",
                                                "raw"};
 
@@ -89,6 +90,8 @@ bool CheckDoc(const Json::Value& doc, std::string& error) {
             return false;
     }
     return OneOf(doc["signinPage"]["ready"], kReadyModes, "scenario.signinPage.ready", error) &&
+           OneOf(doc["signinPage"]["redirect"], kRedirects, "scenario.signinPage.redirect",
+                 error) &&
            OneOf(doc["version"]["answer"], kVersionAnswers, "scenario.version.answer", error);
 }
 

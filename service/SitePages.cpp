@@ -175,11 +175,29 @@ void SigninForm(Server& server, SoupServerMessage* msg, const std::string& repor
                     {"EMAIL", HtmlEscape(email)}}));
 }
 
+// The sign-in page moved elsewhere by the scenario: to the https port on
+// the same host name, or from 127.0.0.1 to localhost (another site to a
+// browser). Empty when it stays.
+std::string SigninRedirect(Server& server, SoupServerMessage* msg) {
+    const std::string mode = server.GetScenario().Section("signinPage")["redirect"].asString();
+    GUri* uri = soup_server_message_get_uri(msg);
+    const std::string host = g_uri_get_host(uri) ? g_uri_get_host(uri) : "";
+    const std::string scheme = SchemeOf(msg);
+    const std::string rest = std::string(kSigninPath);
+    if (mode == "https" && scheme == "http")
+        return "https://" + host + ":" + std::to_string(server.HttpsPort()) + rest;
+    if (mode == "otherHost" && host == "127.0.0.1")
+        return scheme + "://localhost:" + std::to_string(g_uri_get_port(uri)) + rest;
+    return {};
+}
+
 void SigninPages(Server& server, SoupServerMessage* msg) {
     std::string type = QueryOf(msg)["SigninType"];
     if (type == "findpw" || type == "signup") {
         return BodyPage(server, msg, kTitles.at(type), type, {{"MESSAGE", ""}});
     }
+    if (const std::string target = SigninRedirect(server, msg); !target.empty())
+        return Redirect(msg, target);
     SigninForm(server, msg, server.GetScenario().Section("signinPage")["ready"].asString(), "", "");
 }
 
@@ -344,6 +362,9 @@ void HandleSite(Server& server, SoupServerMessage* msg, const std::string& path)
     // The web client reports each call of the desktop program here, so that
     // tests can read them from the request log.
     if (path == "/client/received")
+        return RespondJson(msg, SOUP_STATUS_OK, Json::Value(Json::objectValue));
+    // The sign-in page reports here each call it made to the desktop program.
+    if (path == "/account/reported")
         return RespondJson(msg, SOUP_STATUS_OK, Json::Value(Json::objectValue));
     if (path == "/client/signout") {
         server.Sessions().erase(CookieValue(msg, kSessionCookie));

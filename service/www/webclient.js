@@ -28,6 +28,34 @@
     return lines[1] ? label + ': ' + lines[1] : label;
   }
 
+  // Links in a text message: "[label](address)" opens in the page itself,
+  // a bare address ("scheme://…" or "mailto:…") in a new window. Script
+  // and data addresses stay plain text.
+  const linkPattern =
+      /\[([^\]\n]+)\]\(([a-zA-Z][\w+.-]*:[^\s)]+)\)|([a-zA-Z][\w+.-]*:\/\/[^\s]+|mailto:[^\s]+)/g;
+  const unsafeSchemes = /^(javascript|data|vbscript):/i;
+
+  function withLinks(text) {
+    const parts = [];
+    let at = 0;
+    for (const match of text.matchAll(linkPattern)) {
+      const href = match[2] || match[3];
+      if (unsafeSchemes.test(href)) continue;
+      parts.push(document.createTextNode(text.slice(at, match.index)));
+      const link = document.createElement('a');
+      link.href = href;
+      link.textContent = match[1] || href;
+      if (match[3]) {
+        link.target = '_blank';
+        link.rel = 'noopener';
+      }
+      parts.push(link);
+      at = match.index + match[0].length;
+    }
+    parts.push(document.createTextNode(text.slice(at)));
+    return parts;
+  }
+
   function timeText(ms) {
     const d = new Date(ms);
     return d.getHours() + ':' + String(d.getMinutes()).padStart(2, '0');
@@ -84,7 +112,8 @@
       if (m.msgtype === 1) item.classList.add('media');
       const bubble = document.createElement('div');
       bubble.className = 'bubble';
-      bubble.textContent = describe(m);
+      if (m.msgtype === 1) bubble.textContent = describe(m);
+      else bubble.append(...withLinks(String(m.msg)));
       const time = document.createElement('time');
       time.textContent = timeText(m.time);
       item.append(bubble, time);

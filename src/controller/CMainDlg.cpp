@@ -170,8 +170,7 @@ void CMainDlg::OnPageLost(bool reloading) {
 }
 
 void CMainDlg::NavigateHostToSignIn() {
-    if (IHtmlWindow* host = m_host.Window())
-        host->Navigate(AppSettings.webClientBaseUrl + kSignInPath, "whoami:murmel_notifier");
+    LoadSignInPage(false);
 }
 
 void CMainDlg::ShowWebClient() {
@@ -204,6 +203,7 @@ void CMainDlg::EndDialog() {
 void CMainDlg::OnDestroy() {
     if (!m_hWnd) return;
     m_ports.loop.KillTimer(m_hWnd, TIMER_PING);
+    m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_PAGE);
     // A credential check still running must neither report to this window
     // nor outlive the loop it reports through: stop it, release it should
     // it be waiting for its message to be handled, and join it.

@@ -42,6 +42,8 @@ public:
     static constexpr int kToastCount = 5;
     static constexpr const char* kTitle = "Murmel Alarm";
     static constexpr unsigned kPingPeriodMs = 10000;
+    // How long the service's sign-in page may take to say it is ready.
+    static constexpr unsigned kSigninPageMs = 30000;
     // The login page's status for a sign-in page that cannot be used.
     static constexpr const char* kLoginErrorStatus = "3";
 
@@ -76,6 +78,10 @@ public:
     void OnWebClientDocumentComplete(const std::string& url);
     // The web-client window's process ended; `reloading` as OnPageLost.
     void OnWebClientLost(bool reloading);
+    // A top-level page of another site finished loading in that window.
+    void OnWebClientForeignPage(const std::string& url);
+    // A link the web client wants opened outside it.
+    void OnWebClientLinkOut(const std::string& url);
 
     // The login page's controls.
     void OnRememberEmailClick();
@@ -137,6 +143,13 @@ public:
     std::string m_lastSessionId;
     bool m_confirmingSignOut = false;
 
+    // Whether the service's sign-in page has said it is ready.
+    enum class SigninPage { Loading, Retrying, Ready, Failed };
+    SigninPage m_signinPage = SigninPage::Loading;
+    // A click on Login found the sign-in page failed: it is loaded again,
+    // and the sign-in goes on once it is ready.
+    bool m_signinWhenReady = false;
+
     CredentialCheck m_credentialCheck;
     SitePing m_sitePing;
 
@@ -147,6 +160,9 @@ private:
     void ShowLoginStatus(const std::optional<std::string>& code = std::nullopt);
     bool StartCredentialWorker();
     void OnSigninWatchdog();
+    void LoadSignInPage(bool retry);
+    void OnSigninPageTimeout();
+    void FailSignInPage();
     void OnKeepAlive();
     bool PingSite(const std::string& address);
     std::vector<TrayMenuItem> TrayMenu() const;

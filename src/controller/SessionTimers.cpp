@@ -1,5 +1,5 @@
-// The controller's timers: the keep-alive request to the web-client site
-// and the watchdog of a submitted sign-in.
+// The controller's timers: the keep-alive request to the web-client site,
+// the watchdog of a submitted sign-in and the wait for the sign-in page.
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
@@ -12,6 +12,8 @@ void CMainDlg::OnTimer(unsigned id) {
         OnKeepAlive();
     else if (id == TIMER_SIGNIN_WATCHDOG)
         OnSigninWatchdog();
+    else if (id == TIMER_SIGNIN_PAGE)
+        OnSigninPageTimeout();
 }
 
 void CMainDlg::OnKeepAlive() {

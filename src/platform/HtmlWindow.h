@@ -20,6 +20,12 @@ public:
     virtual void OnElementEvent(const std::string& id, ElementEvent event) {}
     // window.external.<method>(args...), arguments converted to text.
     virtual void OnExternalCall(const std::string& method, const StringList& args) {}
+    // A top-level document finished loading from an origin that may not
+    // call window.external (neither the program's nor the site's).
+    virtual void OnForeignDocument(const std::string& url) {}
+    // The page asked for a new window, or the user started to leave the
+    // site in this window; the window itself stays where it was.
+    virtual void OnLinkOut(const std::string& url) {}
     // The window manager's close box (or Alt+F4).
     virtual void OnCloseRequest() {}
     // The window became or stopped being the active window.
@@ -123,7 +129,9 @@ class IHtmlWindowFactory {
 public:
     virtual ~IHtmlWindowFactory() = default;
     // Pages of the site at this address (same scheme, host and port),
-    // besides the program's own pages, may call window.external.
+    // besides the program's own pages, may call window.external; for an
+    // http address also the https origin on the same host name that the
+    // site itself redirects a top-level page to.
     virtual void SetTrustedOrigin(const std::string& origin) {}
     virtual std::unique_ptr<IHtmlWindow> Create(const HtmlWindowSpec& spec,
                                                 IHtmlWindowEvents* events) = 0;

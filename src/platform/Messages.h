@@ -23,6 +23,7 @@ enum : unsigned {
 
 enum : unsigned {
     TIMER_SIGNIN_WATCHDOG = 1002,
+    TIMER_SIGNIN_PAGE = 1003,
     TIMER_PING = 1019,
     TIMER_TOAST = 2000,
 };

@@ -1,9 +1,11 @@
 // The controller's reaction to the pages the web-client window loads: the
-// service's sign-in error page and the four account pages.
+// service's sign-in error page and the four account pages; and the links
+// the web client sends outside.
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
 #include "controller/CMainDlg.h"
+#include "desktop/OpenInBrowser.h"
 #include "platform/Messages.h"
 
 namespace {
@@ -35,4 +37,10 @@ void CMainDlg::OnWebClientDocumentComplete(const std::string& url) {
         }
         return;
     }
+}
+
+// The web-client window stays on the site: links to other sites and new
+// windows open outside the program.
+void CMainDlg::OnWebClientLinkOut(const std::string& url) {
+    OpenLinkOutside(m_ports.shell, url);
 }

@@ -51,6 +51,14 @@ void CLoginDlg::OnPageLost(bool reloading) {
     if (g_pMainDlg) g_pMainDlg->OnWebClientLost(reloading);
 }
 
+void CLoginDlg::OnForeignDocument(const std::string& url) {
+    if (g_pMainDlg) g_pMainDlg->OnWebClientForeignPage(url);
+}
+
+void CLoginDlg::OnLinkOut(const std::string& url) {
+    if (g_pMainDlg) g_pMainDlg->OnWebClientLinkOut(url);
+}
+
 void CLoginDlg::OnCloseRequest() {
     if (m_loop) m_loop->Post(m_hMainWnd, UWM_HOST_CLOSED);
     if (m_window) m_window->Hide();

@@ -25,6 +25,8 @@ public:
     // object as the login page; closing the window only hides it.
     void OnExternalCall(const std::string& method, const StringList& args) override;
     void OnDocumentComplete(const std::string& url, bool topLevel) override;
+    void OnForeignDocument(const std::string& url) override;
+    void OnLinkOut(const std::string& url) override;
     void OnCloseRequest() override;
     void OnActivate(bool active) override;
     void OnPageLost(bool reloading) override;

@@ -50,10 +50,60 @@ void CMainDlg::ReadPageData() {
 }
 
 void CMainDlg::SigninReady(const std::string&) {
+    m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_PAGE);
+    m_signinPage = SigninPage::Ready;
     ShowLoginStatus("0");
+    if (m_signinWhenReady) {
+        m_signinWhenReady = false;
+        Signin();
+    }
+}
+
+void CMainDlg::LoadSignInPage(bool retry) {
+    IHtmlWindow* host = m_host.Window();
+    if (!host) return;
+    host->Navigate(AppSettings.webClientBaseUrl + kSignInPath, "whoami:murmel_notifier");
+    m_signinPage = retry ? SigninPage::Retrying : SigninPage::Loading;
+    m_ports.loop.SetTimer(m_hWnd, TIMER_SIGNIN_PAGE, kSigninPageMs);
+}
+
+// A sign-in page that never says it is ready would leave the login window
+// loading for ever: it is loaded once more, then the user is told.
+void CMainDlg::OnSigninPageTimeout() {
+    m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_PAGE);
+    // A sign-in under way has its own watchdog; signed in, the page has
+    // moved on to the web client.
+    if (g_sessionState != SignedOut) return;
+    if (m_signinPage == SigninPage::Loading)
+        LoadSignInPage(true);
+    else if (m_signinPage == SigninPage::Retrying)
+        FailSignInPage();
+}
+
+void CMainDlg::FailSignInPage() {
+    m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_PAGE);
+    m_signinPage = SigninPage::Failed;
+    m_signinWhenReady = false;
+    ShowLoginStatus(kLoginErrorStatus);
+}
+
+void CMainDlg::OnWebClientForeignPage(const std::string&) {
+    // The page cannot reach the program, so it will never say it is ready.
+    if (g_sessionState != SignedOut) return;
+    if (m_signinPage == SigninPage::Loading || m_signinPage == SigninPage::Retrying)
+        FailSignInPage();
 }
 
 void CMainDlg::Signin() {
+    // Login on a failed sign-in page loads it again; the sign-in itself
+    // follows when it is ready. Clicks until then are one request.
+    if (m_signinWhenReady) return;
+    if (m_signinPage == SigninPage::Failed) {
+        m_signinWhenReady = true;
+        ShowLoginStatus("1");
+        LoadSignInPage(false);
+        return;
+    }
     ReadPageData();
     m_strEmail = Trim(m_strEmail);
     if (m_strEmail.empty()) return;

@@ -20,7 +20,8 @@ std::string FieldExpr(const std::string& id) {
 // blocks the page has set to be shown, as 1 and 0.
 const char* kBlocks =
     "['div_loginbox', 'div_login_load', 'div_invalid', 'div_password_invalid', "
-    "'div_remember_email'].map(id => document.getElementById(id).style.display === 'none' ? 0 "
+    "'div_remember_email', 'div_error'].map(id => document.getElementById(id).style.display === "
+    "'none' ? 0 "
     ": 1).join('')";
 
 class LoginPageScriptTest : public SharedFactoryTest {
@@ -106,7 +107,7 @@ protected:
 };
 
 TEST_F(LoginPageScriptTest, PasswordFieldSwapsBetweenReadableHintAndMaskedEntry) {
-    EXPECT_EQ(Eval(kBlocks), "01000");  // loading until the service is ready
+    EXPECT_EQ(Eval(kBlocks), "010000");  // loading until the service is ready
     WriteHintsAndShowForm();
     EXPECT_EQ(Field("input_email"), "text|idDim|Email");
     EXPECT_EQ(Field("input_password"), "text|pwDim|Password");
@@ -218,12 +219,16 @@ TEST_F(LoginPageScriptTest, StatusCodesSwitchBlocksAndNeverShowErrorAndRememberT
     FocusField("input_password");
     EXPECT_EQ(Field("input_password"), "password|pw|");
 
-    // The e-mail message stays through "0". Columns: form, loading,
-    // e-mail error, password error, remember.
+    // The e-mail message stays through "0"; the site's error "3" stays
+    // through "9" and goes with any other status; no message shows together
+    // with the remember line. Columns: form, loading,
+    // e-mail error, password error, remember, site error.
     const std::pair<StringList, const char*> steps[] = {
-        {{"0"}, "10100"}, {{"1"}, "01001"}, {{"2"}, "10100"}, {{"0"}, "10100"}, {{"5"}, "10010"},
-        {{"4"}, "10100"}, {{"9"}, "10001"}, {{"5"}, "10010"}, {{"1"}, "01001"}, {{"9"}, "01001"},
-        {{}, "10001"},    {{"1"}, "01001"}, {{"7"}, "10001"},
+        {{"0"}, "101000"}, {{"1"}, "010010"}, {{"2"}, "101000"}, {{"0"}, "101000"},
+        {{"5"}, "100100"}, {{"4"}, "101000"}, {{"9"}, "100010"}, {{"5"}, "100100"},
+        {{"1"}, "010010"}, {{"9"}, "010010"}, {{}, "100010"},    {{"1"}, "010010"},
+        {{"7"}, "100010"}, {{"2"}, "101000"}, {{"3"}, "100001"}, {{"9"}, "100001"},
+        {{"1"}, "010010"}, {{"3"}, "100001"}, {{"0"}, "100010"},
     };
     for (const auto& [code, blocks] : steps) {
         Status(code);

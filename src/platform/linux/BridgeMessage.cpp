@@ -10,8 +10,16 @@
 #include "net/Utf8Text.h"
 
 namespace {
-// scheme://host[:port] with the scheme and host lower-cased and the default
-// port left out; empty when `address` has no host.
+// Nothing that is not UTF-8 text goes on into the program.
+std::string Text(const Json::Value& v) {
+    return v.isString() ? ReplaceInvalidUtf8(v.asString()) : std::string();
+}
+
+std::string Text(const Json::Value& value, const char* key) {
+    return Text(value[key]);
+}
+}  // namespace
+
 std::string OriginOf(const std::string& address) {
     GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr);
     if (!uri) return {};
@@ -31,16 +39,6 @@ std::string OriginOf(const std::string& address) {
     g_uri_unref(uri);
     return origin;
 }
-
-// Nothing that is not UTF-8 text goes on into the program.
-std::string Text(const Json::Value& v) {
-    return v.isString() ? ReplaceInvalidUtf8(v.asString()) : std::string();
-}
-
-std::string Text(const Json::Value& value, const char* key) {
-    return Text(value[key]);
-}
-}  // namespace
 
 std::optional<BridgeMessage> ParseBridgeMessage(const std::string& json) {
     Json::CharReaderBuilder builder;

@@ -24,3 +24,7 @@ std::optional<BridgeMessage> ParseBridgeMessage(const std::string& json);
 // Whether a frame at `href` may reach the application: the program's own
 // pages (res:) and pages of `trustedOrigin` ("https://host:port").
 bool IsTrustedSource(const std::string& href, const std::string& trustedOrigin);
+
+// scheme://host[:port] with the scheme and host lower-cased and the default
+// port left out; empty when `address` has no host.
+std::string OriginOf(const std::string& address);

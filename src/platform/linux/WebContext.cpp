@@ -40,6 +40,7 @@ WebContext::WebContext(const std::string& dataDirectory) {
 }
 
 WebContext::~WebContext() {
+    if (m_authority) g_object_unref(m_authority);
     gtk_widget_destroy(GTK_WIDGET(m_anchor));
     g_object_unref(m_anchor);
     g_object_unref(m_settings);
@@ -62,5 +63,28 @@ bool WebContext::AllowCertificateFile(const std::string& pemFile, const std::str
     if (!certificate) return false;
     webkit_web_context_allow_tls_certificate_for_host(m_context, certificate, host.c_str());
     g_object_unref(certificate);
+    return true;
+}
+
+bool WebContext::TrustAuthorityFile(const std::string& pemFile) {
+    GTlsCertificate* authority = g_tls_certificate_new_from_file(pemFile.c_str(), nullptr);
+    if (!authority) return false;
+    if (m_authority) g_object_unref(m_authority);
+    m_authority = authority;
+    return true;
+}
+
+bool WebContext::AcceptCertificate(GTlsCertificate* certificate, const std::string& address) {
+    if (!m_authority || !certificate) return false;
+    GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr);
+    if (!uri) return false;
+    const std::string host = g_uri_get_host(uri) ? g_uri_get_host(uri) : "";
+    g_uri_unref(uri);
+    if (host.empty()) return false;
+    GSocketConnectable* identity = g_network_address_new(host.c_str(), 0);
+    const GTlsCertificateFlags flags = g_tls_certificate_verify(certificate, identity, m_authority);
+    g_object_unref(identity);
+    if (flags != 0) return false;
+    webkit_web_context_allow_tls_certificate_for_host(m_context, certificate, host.c_str());
     return true;
 }

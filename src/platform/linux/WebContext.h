@@ -23,8 +23,16 @@ public:
     // certificate of its own making). False when the file holds none.
     bool AllowCertificateFile(const std::string& pemFile, const std::string& host);
 
+    // Trusts the certificate authority in the PEM file as well as the
+    // system's (development and tests only). False when the file holds none.
+    bool TrustAuthorityFile(const std::string& pemFile);
+    // Accepts `certificate` for the host of `address` when that authority
+    // signed it for that host; false otherwise.
+    bool AcceptCertificate(GTlsCertificate* certificate, const std::string& address);
+
 private:
     WebKitWebContext* m_context = nullptr;
     WebKitSettings* m_settings = nullptr;
     WebKitWebView* m_anchor = nullptr;  // holds the own pages' shared process
+    GTlsCertificate* m_authority = nullptr;
 };

@@ -133,11 +133,10 @@ gboolean ReportNoDocument(gpointer data) {
 }  // namespace
 
 WebKitHtmlWindow::WebKitHtmlWindow(WebContext& context, const HtmlWindowSpec& spec,
-                                   IHtmlWindowEvents* events,
-                                   std::shared_ptr<const std::string> trustedOrigin)
+                                   IHtmlWindowEvents* events, std::shared_ptr<SiteOrigin> site)
     : m_events(events ? events : &s_noEvents),
-      m_trustedOrigin(std::move(trustedOrigin)),
       m_context(context),
+      m_site(std::move(site)),
       m_ownProcess(spec.ownWebProcess) {
     m_cancel = g_cancellable_new();
     BuildView();
@@ -173,6 +172,7 @@ void WebKitHtmlWindow::NewView() {
     g_signal_connect(m_view, "load-changed", G_CALLBACK(OnLoadChanged), this);
     g_signal_connect(m_view, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
     g_signal_connect(m_view, "context-menu", G_CALLBACK(OnContextMenu), this);
+    g_signal_connect(m_view, "load-failed-with-tls-errors", G_CALLBACK(OnTlsErrors), this);
     g_signal_connect(m_view, "web-process-terminated", G_CALLBACK(OnProcessTerminated), this);
     g_signal_connect(m_view, "button-press-event", G_CALLBACK(OnButtonPress), this);
     g_signal_connect(m_view, "button-release-event", G_CALLBACK(OnButtonRelease), this);
@@ -275,6 +275,7 @@ void WebKitHtmlWindow::Load(const std::string& url, const std::string& extraHead
         if (headers && !name.empty())
             soup_message_headers_append(headers, name.c_str(), value.c_str());
     }
+    m_requested = webkit_uri_request_get_uri(request);
     webkit_web_view_load_request(m_view, request);
     g_object_unref(request);
 }
@@ -414,7 +415,7 @@ void WebKitHtmlWindow::HandleMessage(const std::string& json) {
         m_events->OnDocumentComplete(message->href, false);
         return;
     }
-    if (!IsTrustedSource(message->href, *m_trustedOrigin)) return;
+    if (!m_site->Trusts(message->href)) return;
     if (message->top)
         for (const auto& [id, value] : message->data) {
             // Values read before the page saw our latest write of them are stale.
@@ -452,23 +453,77 @@ void WebKitHtmlWindow::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event,
         // A document counts once it has loaded: before that its scripts may
         // not have defined the functions the program calls.
         self->m_hasDocument = true;
-        self->m_events->OnDocumentComplete(self->CurrentUrl(), true);
+        const std::string url = self->CurrentUrl();
+        self->m_events->OnDocumentComplete(url, true);
+        if (!self->m_site->Trusts(url)) self->m_events->OnForeignDocument(url);
     }
 }
 
 gboolean WebKitHtmlWindow::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
-                                          WebKitPolicyDecisionType type, gpointer) {
+                                          WebKitPolicyDecisionType type, gpointer data) {
     if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION &&
         type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION)
         return FALSE;
+    auto* self = static_cast<WebKitHtmlWindow*>(data);
     WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
         WEBKIT_NAVIGATION_POLICY_DECISION(decision));
     const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-    if (uri && g_ascii_strncasecmp(uri, "file:", 5) == 0) {
+    const std::string target = uri ? uri : "";
+    // No window of the program opens another: the owner decides where a
+    // new window's address goes.
+    if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
         webkit_policy_decision_ignore(decision);
+        if (!target.empty()) self->m_events->OnLinkOut(target);
         return TRUE;
     }
-    return FALSE;
+    if (self->AllowNavigation(action, target)) return FALSE;
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
+}
+
+bool WebKitHtmlWindow::AllowNavigation(WebKitNavigationAction* action, const std::string& target) {
+    if (g_ascii_strncasecmp(target.c_str(), "file:", 5) == 0) return false;
+    // The program's own requests, one after another, each get here.
+    const bool requested = !m_requested.empty() && target == m_requested;
+    // Redirects are decided before their request is sent, so the site's
+    // upgrade is known before its page can call.
+    if (webkit_navigation_action_is_redirect(action)) {
+        m_site->NoteRedirect(m_loadingUri, target);
+        m_loadingUri = target;
+        return true;
+    }
+    if (requested) {
+        m_loadingUri = target;
+        return true;
+    }
+    if (IsOwnPage(target.c_str())) return true;
+    // The program's own pages never navigate away from themselves.
+    if (IsOwnPage(webkit_web_view_get_uri(m_view))) return false;
+    // On the site, what the user starts towards another origin leaves
+    // through the owner; the site's own script navigations stay.
+    const WebKitNavigationType kind = webkit_navigation_action_get_navigation_type(action);
+    const bool byUser = kind == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED ||
+                        kind == WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED ||
+                        kind == WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED ||
+                        webkit_navigation_action_is_user_gesture(action);
+    if (!byUser || m_site->Trusts(target)) {
+        m_loadingUri = target;
+        return true;
+    }
+    m_events->OnLinkOut(target);
+    return false;
+}
+
+// A certificate that the development authority (MURMEL_CA_FILE) signed is
+// accepted for its host, and the page is loaded again.
+gboolean WebKitHtmlWindow::OnTlsErrors(WebKitWebView* view, const char* failingUri,
+                                       GTlsCertificate* certificate, GTlsCertificateFlags,
+                                       gpointer data) {
+    auto* self = static_cast<WebKitHtmlWindow*>(data);
+    if (!failingUri || !self->m_context.AcceptCertificate(certificate, failingUri)) return FALSE;
+    self->m_requested = failingUri;
+    webkit_web_view_load_uri(view, failingUri);
+    return TRUE;
 }
 
 gboolean WebKitHtmlWindow::OnContextMenu(WebKitWebView* view, WebKitContextMenu*, GdkEvent*,

@@ -10,14 +10,15 @@
 #include "desktop/CrashLoopGuard.h"
 #include "platform/HtmlWindow.h"
 #include "platform/linux/BridgeMessage.h"
+#include "platform/linux/SiteOrigin.h"
 
 class WebContext;
 
 class WebKitHtmlWindow : public IHtmlWindow {
 public:
-    // `trustedOrigin` is shared with the factory and may change later.
+    // `site` is shared with the factory and the other windows.
     WebKitHtmlWindow(WebContext& context, const HtmlWindowSpec& spec, IHtmlWindowEvents* events,
-                     std::shared_ptr<const std::string> trustedOrigin);
+                     std::shared_ptr<SiteOrigin> site);
     ~WebKitHtmlWindow() override;
 
     void LoadResource(int resourceId) override;
@@ -82,6 +83,9 @@ private:
     void Recover();
     static gboolean RecoverInNewView(gpointer self);
     void ShowWindow(bool activate);
+    // Whether a navigation may go on in this window; links that leave are
+    // handed to the owner instead.
+    bool AllowNavigation(WebKitNavigationAction* action, const std::string& target);
 
     static void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer);
     static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer);
@@ -89,6 +93,8 @@ private:
                                    gpointer);
     static gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*,
                                   WebKitHitTestResult*, gpointer);
+    static gboolean OnTlsErrors(WebKitWebView*, const char* failingUri, GTlsCertificate*,
+                                GTlsCertificateFlags, gpointer);
     static void OnProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer);
     static gboolean OnKeyPress(GtkWidget*, GdkEventKey*, gpointer);
     static gboolean OnUnhandledKey(GtkWidget*, GdkEventKey*, gpointer);
@@ -99,10 +105,12 @@ private:
 
     static inline IHtmlWindowEvents s_noEvents;
     IHtmlWindowEvents* m_events;
-    std::shared_ptr<const std::string> m_trustedOrigin;
     WebContext& m_context;
+    std::shared_ptr<SiteOrigin> m_site;
     bool m_ownProcess = false;
     guint m_recoverSource = 0;
+    std::string m_loadingUri;  // the last load let through, followed through redirects
+    std::string m_requested;   // the address the program last asked for
     GtkWidget* m_window = nullptr;
     WebKitWebView* m_view = nullptr;
     WebKitUserContentManager* m_content = nullptr;

@@ -3,13 +3,13 @@
 #include "platform/linux/WebKitHtmlWindow.h"
 
 WebKitHtmlWindowFactory::WebKitHtmlWindowFactory(const std::string& dataDirectory)
-    : m_context(dataDirectory), m_trustedOrigin(std::make_shared<std::string>()) {}
+    : m_context(dataDirectory), m_site(std::make_shared<SiteOrigin>()) {}
 
 std::unique_ptr<IHtmlWindow> WebKitHtmlWindowFactory::Create(const HtmlWindowSpec& spec,
                                                              IHtmlWindowEvents* events) {
-    return std::make_unique<WebKitHtmlWindow>(m_context, spec, events, m_trustedOrigin);
+    return std::make_unique<WebKitHtmlWindow>(m_context, spec, events, m_site);
 }
 
 void WebKitHtmlWindowFactory::SetTrustedOrigin(const std::string& origin) {
-    *m_trustedOrigin = origin;
+    m_site->SetAddress(origin);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/HtmlWindow.h"
+#include "platform/linux/SiteOrigin.h"
 #include "platform/linux/WebContext.h"
 
 class WebKitHtmlWindowFactory : public IHtmlWindowFactory {
@@ -22,5 +23,5 @@ public:
 
 private:
     WebContext m_context;
-    std::shared_ptr<std::string> m_trustedOrigin;
+    std::shared_ptr<SiteOrigin> m_site;
 };
