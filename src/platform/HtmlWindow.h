@@ -111,6 +111,7 @@ public:
     virtual void Enable(bool enabled) = 0;
     virtual bool IsEnabled() const = 0;
     virtual bool IsActive() const = 0;
+    // Brings a shown window forward; a hidden one stays hidden.
     virtual void SetForeground() = 0;
     virtual void SetTopmost(bool topmost) = 0;
     virtual void Move(int x, int y) = 0;

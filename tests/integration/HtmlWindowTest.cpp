@@ -260,6 +260,8 @@ TEST_F(HtmlWindowTest, WindowStaysUnmappedUntilShownAndNeverCloses) {
     GtkWidget* native = GTK_WIDGET(Native().Window());
     EXPECT_FALSE(gtk_widget_get_mapped(native));
     EXPECT_FALSE(window->IsVisible());
+    window->SetForeground();
+    EXPECT_FALSE(window->IsVisible());
 
     window->Move(100, 120);
     window->SetRoundedRegion(40, 40);

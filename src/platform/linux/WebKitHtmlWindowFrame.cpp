@@ -51,7 +51,11 @@ bool WebKitHtmlWindow::IsActive() const {
     return gtk_window_is_active(Window());
 }
 
+// Only a shown window comes forward: presenting a hidden one would show it,
+// before its page is there, and a later Show would raise it again over
+// whatever the user opened in between.
 void WebKitHtmlWindow::SetForeground() {
+    if (!gtk_widget_get_visible(m_window)) return;
     gtk_window_present_with_time(Window(), ServerTime(m_window));
 }
 
