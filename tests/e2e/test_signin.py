@@ -40,8 +40,11 @@ class SignedInTest(ProgramTest):
         self.program = self.desktop.install_program(self.program_binary(), self.config_ini)
         return self.relaunch()
 
+    def program_env(self):
+        return self.service.program_env()
+
     def relaunch(self):
-        self.proc = self.desktop.start(self.program, self.service.program_env())
+        self.proc = self.desktop.start(self.program, self.program_env())
         login = wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid),
                          what="login window")[0]
         self.login = login["id"]
