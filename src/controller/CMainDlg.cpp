@@ -196,6 +196,12 @@ void CMainDlg::EndDialog() {
 void CMainDlg::OnDestroy() {
     if (!m_hWnd) return;
     m_ports.loop.KillTimer(m_hWnd, TIMER_PING);
+    // A credential check still running must neither report to this window
+    // nor outlive the loop it reports through: stop it, release it should
+    // it be waiting for its message to be handled, and join it.
+    for (auto& worker : m_credentialWorkers) worker->Cancel();
+    m_ports.loop.Unregister(m_hWnd);
+    m_credentialWorkers.clear();
     m_signinInfo.reset();
     m_versionCheck.reset();
     m_settings.Destroy();
@@ -203,7 +209,6 @@ void CMainDlg::OnDestroy() {
     m_host.Destroy();
     m_logoutNotice.Destroy();
     m_accountDlg.Destroy();
-    m_ports.loop.Unregister(m_hWnd);
     m_hWnd = 0;
     m_window.reset();
     g_pMainDlg = nullptr;

@@ -3,6 +3,7 @@
 // it owns every other window, the tray icon and the session timers, and it
 // receives the program's own window messages.
 #include <array>
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
+#include "controller/CancellableWorker.h"
 #include "desktop/CWebPage.h"
 #include "net/VersionCheck.h"
 #include "notify/CNotiHtmlDlg.h"
@@ -24,9 +26,11 @@
 #include "signin/LoginErrorDlg.h"
 #include "signin/SigninInfo.h"
 
-// The blocking checks the controller makes, replaceable in tests.
+// The blocking checks the controller makes, replaceable in tests. The
+// credential check ends early, failed, once `cancelled` is set.
 using CredentialCheck = std::function<int(const StringList& cookies, const std::string& email,
-                                          const std::string& password, std::string& userId)>;
+                                          const std::string& password, std::string& userId,
+                                          const std::atomic<bool>& cancelled)>;
 using SitePing = std::function<bool(const std::string& address, std::string& error)>;
 
 class CMainDlg : public IHtmlWindowEvents, public IMessageTarget, public ITrayEvents {
@@ -151,6 +155,9 @@ private:
     void UseNetwork();
 
     std::unique_ptr<CVersionCheck> m_versionCheck;
+    bool m_checkingVersion = false;
+    // Credential checks still running; joined before the controller goes.
+    std::vector<std::unique_ptr<CancellableWorker>> m_credentialWorkers;
 
     Ports& m_ports;
     std::unique_ptr<IHtmlWindow> m_window;

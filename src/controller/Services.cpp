@@ -9,8 +9,9 @@
 void CMainDlg::UseNetwork() {
     m_credentialCheck = [&network = m_ports.network](
                             const StringList& cookies, const std::string& email,
-                            const std::string& password, std::string& userId) {
-        return CheckCredentials(network, cookies, email, password, userId);
+                            const std::string& password, std::string& userId,
+                            const std::atomic<bool>& cancelled) {
+        return CheckCredentials(network, cookies, email, password, userId, &cancelled);
     };
     m_sitePing = [&network = m_ports.network](const std::string& address, std::string& error) {
         return ::PingSite(network, address, error);
@@ -25,7 +26,12 @@ int CMainDlg::CheckVersion() {
     }
     const std::string cookies =
         g_sessionState == SignedIn && m_signinInfo ? m_signinInfo->cookies : std::string();
-    return m_versionCheck->CheckVersion(AppSettings.webClientBaseUrl, cookies);
+    // The UI goes on while the request runs (see CVersionCheck), so a second
+    // check could start from within this one.
+    m_checkingVersion = true;
+    const int closing = m_versionCheck->CheckVersion(AppSettings.webClientBaseUrl, cookies);
+    m_checkingVersion = false;
+    return closing;
 }
 
 void CMainDlg::EndHttpSession() {

@@ -19,13 +19,18 @@ void CMainDlg::OnKeepAlive() {
     // and any box about it are done.
     m_ports.loop.KillTimer(m_hWnd, TIMER_PING);
     const bool alive = PingSite(AppSettings.webClientBaseUrl + "/ping");
+    if (m_ended) return;
     if (!alive && g_sessionState != SignedOut) SignOut();
     if (m_hWnd) m_ports.loop.SetTimer(m_hWnd, TIMER_PING, kPingPeriodMs);
 }
 
 bool CMainDlg::PingSite(const std::string& address) {
     std::string error;
-    if (m_sitePing(address, error)) return true;
+    bool alive = false;
+    // The UI keeps running while the site is asked (the request is bounded
+    // too); the program may be closed meanwhile.
+    m_ports.loop.Await([&] { alive = m_sitePing(address, error); });
+    if (alive || m_ended) return alive;
     m_ports.messageBox.Show(error, kTitle, MessageBoxButtons::Ok, MessageBoxIcon::None);
     return false;
 }

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "net/CookieStore.h"
+#include "net/CurlTransfer.h"
 #include "net/TlsTrust.h"
 #include "net/Utf8Text.h"
 
@@ -126,7 +127,7 @@ void SplitCookies(StringList& list, const std::string& text) {
 
 int HttpRequest(INetworkStatus& network, HttpVerb verb, const std::string& url,
                 const StringList& cookies, const StringList& headers, const std::string& body,
-                std::string& response, std::uint32_t* status) {
+                std::string& response, std::uint32_t* status, const RequestLimits& limits) {
     if (!network.IsOnline()) return 0;
     try {
         const std::optional<UrlParts> parts = SplitUrl(EnsureScheme(url));
@@ -135,18 +136,9 @@ int HttpRequest(INetworkStatus& network, HttpVerb verb, const std::string& url,
         EasyHandle handle(curl_easy_init(), curl_easy_cleanup);
         if (!handle) return 0;
         CURL* h = handle.get();
-        curl_easy_setopt(h, CURLOPT_URL, parts->url.c_str());
         curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(h, CURLOPT_USERAGENT, kAgent);
-        // A silent server must not hold the calling thread for ever: give up
-        // on a connection after a minute and on an answer that stalls for
-        // half a minute.
-        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L);
-        curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 30L);
         ApplyTlsTrust(h);
         UseCookieStore(h);
 
@@ -161,11 +153,12 @@ int HttpRequest(INetworkStatus& network, HttpVerb verb, const std::string& url,
         std::string raw;
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, AppendBody);
         curl_easy_setopt(h, CURLOPT_WRITEDATA, &raw);
-        if (curl_easy_perform(h) != CURLE_OK) return 0;
+        const bool hasBody = verb == HttpVerb::Post || !body.empty();
+        const TransferResult result =
+            PerformTransfer(h, parts->url, hasBody, limits, network, &raw);
+        if (result.code != CURLE_OK) return 0;
 
-        long code = 0;
-        if (status && curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK && code > 0)
-            *status = static_cast<std::uint32_t>(code);
+        if (status && result.status > 0) *status = static_cast<std::uint32_t>(result.status);
 
         raw.erase(std::remove(raw.begin(), raw.end(), '\r'), raw.end());
         response = ReplaceInvalidUtf8(raw);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "net/RequestLimits.h"
 #include "platform/System.h"
 #include "platform/Types.h"
 
@@ -24,9 +25,13 @@ void SplitCookies(StringList& list, const std::string& text);
 // Sends the request and reads the whole answer. The cookie entries
 // ("name=value") are first stored in the process-wide cookie store as
 // session cookies of the request's address; headers are complete lines such
-// as "whoami:murmel_notifier". Returns kNetOk with `response` set to the body
-// (UTF-8, carriage returns dropped) and `*status` to the answer's status
-// when asked; 0 on any failure, with `response` and `*status` untouched.
+// as "whoami:murmel_notifier". Redirects are followed by the rule of
+// net/RedirectRule.h; a refused one fails the request. Returns kNetOk with
+// `response` set to the body (UTF-8, carriage returns dropped) and
+// `*status` to the answer's status when asked; 0 on any failure (a cancel
+// and the limits' time-outs included), with `response` and `*status`
+// untouched. Nothing is sent while the network monitor reports no network.
 int HttpRequest(INetworkStatus& network, HttpVerb verb, const std::string& url,
                 const StringList& cookies, const StringList& headers, const std::string& body,
-                std::string& response, std::uint32_t* status = nullptr);
+                std::string& response, std::uint32_t* status = nullptr,
+                const RequestLimits& limits = {});

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "net/CurlTransfer.h"
 #include "net/HttpRequest.h"
 #include "net/TlsTrust.h"
 
@@ -14,10 +15,6 @@ size_t Discard(char*, size_t size, size_t count, void*) {
 }  // namespace
 
 bool PingSite(INetworkStatus& network, const std::string& address, std::string& error) {
-    if (!network.IsOnline()) {
-        error = "The network connection was lost.";
-        return false;
-    }
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), curl_easy_cleanup);
     if (!handle) {
         error = "The request could not be started.";
@@ -25,18 +22,20 @@ bool PingSite(INetworkStatus& network, const std::string& address, std::string& 
     }
     CURL* h = handle.get();
     char message[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(h, CURLOPT_URL, EnsureScheme(address).c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, message);
-    // The UI waits for this request: keep a dead site from freezing it long.
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 10L);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT, 20L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, Discard);
     ApplyTlsTrust(h);
-    const CURLcode result = curl_easy_perform(h);
-    if (result == CURLE_OK) return true;
-    error = message[0] ? message : curl_easy_strerror(result);
+    // The site is always tried: the network monitor only knows whether there
+    // is a default route, and a site on this machine or an intranet needs
+    // none. The UI waits for this request, so it is bounded.
+    const TransferResult result =
+        PerformTransfer(h, EnsureScheme(address), false, kUiRequestLimits, network);
+    if (result.code == CURLE_OK) return true;
+    error = !result.error.empty() ? result.error
+            : message[0]          ? message
+                                  : curl_easy_strerror(result.code);
     if (error.size() > 1024) error.resize(1024);
     return false;
 }

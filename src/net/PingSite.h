@@ -5,6 +5,8 @@
 #include "platform/System.h"
 
 // A plain GET of `address` with nothing of the program's own (no cookies,
-// no extra headers). Any HTTP answer, an error status included, means the
-// site is there; otherwise `error` says why not, for the user.
+// no extra headers), redirects followed by the program's rule. Any HTTP
+// answer, an error status included, means the site is there; a failed
+// transfer or a refused redirect does not, and `error` says why, for the
+// user.
 bool PingSite(INetworkStatus& network, const std::string& address, std::string& error);

@@ -17,8 +17,8 @@ int QueryVersion(INetworkStatus& network, const std::string& webClientBaseUrl,
                  const StringList& cookies, VersionInfo& info) {
     const std::string url = EnsureScheme(webClientBaseUrl + kVersionPath + kProgramVersion);
     std::string response;
-    const int result =
-        HttpRequest(network, HttpVerb::Get, url, cookies, {kClientHeader}, {}, response);
+    const int result = HttpRequest(network, HttpVerb::Get, url, cookies, {kClientHeader}, {},
+                                   response, nullptr, kUiRequestLimits);
     if (result != kNetOk) return result;
     ReadVersionAnswer(response, info);
     return kNetOk;
@@ -28,7 +28,12 @@ int CVersionCheck::CheckVersion(const std::string& webClientBaseUrl,
                                 const std::string& sessionCookies) {
     SplitCookies(m_cookieList, sessionCookies);
     VersionInfo info;
-    QueryVersion(m_context.network, webClientBaseUrl, m_cookieList, info);
+    // The request runs beside the UI thread, which goes on drawing and
+    // answering the bus until the answer is in or the request's bound ends
+    // it; the prompt, if any, comes after, as before.
+    const std::string base = webClientBaseUrl;
+    const StringList cookies = m_cookieList;
+    m_context.loop.Await([&] { QueryVersion(m_context.network, base, cookies, info); });
     return PromptForUpdate(info);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The version check against the web-client site and the update prompts it
-// can lead to. UI thread.
+// can lead to. UI thread; the request itself runs through IEventLoop::Await.
 #include <functional>
 #include <string>
 

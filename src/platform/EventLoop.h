@@ -2,6 +2,7 @@
 // The message loop of the UI thread: numbered messages posted or sent to a
 // registered target, timers per (target, id), and the run/quit of the loop.
 #include <cstdint>
+#include <functional>
 
 #include "platform/Types.h"
 
@@ -19,7 +20,8 @@ public:
     virtual ~IEventLoop() = default;
 
     // UI thread. The handle stays valid until Unregister; messages to an
-    // unregistered handle are dropped, its timers killed.
+    // unregistered handle are dropped, its timers killed, and a Send from
+    // another thread that is still waiting for it returns 0.
     virtual WindowHandle Register(IMessageTarget* target) = 0;
     virtual void Unregister(WindowHandle handle) = 0;
 
@@ -39,4 +41,11 @@ public:
     // UI thread. Run dispatches until Quit is called.
     virtual void Run() = 0;
     virtual void Quit() = 0;
+
+    // UI thread. Runs `work` and returns when it is done. A loop that can
+    // runs it on another thread and goes on dispatching meanwhile, so that
+    // windows, timers and the bus are served while the UI thread waits;
+    // anything may then happen before Await returns. This one runs it in
+    // place.
+    virtual void Await(const std::function<void()>& work) { work(); }
 };

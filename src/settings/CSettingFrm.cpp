@@ -72,7 +72,9 @@ void CSettingFrm::OnInitDialog() {
     // The title text fills much of the bar; a press on it moves the window
     // as a press on the bar itself does.
     m_window->SetDragHandles({"head_title", "set_title"});
-    RefreshSettings();
+    // The window is hidden until it is opened, and every opening asks the
+    // version service again: asking now would only hold up the start.
+    Refresh(false);
 }
 
 void CSettingFrm::LoadSettingTexts() {
@@ -80,11 +82,18 @@ void CSettingFrm::LoadSettingTexts() {
 }
 
 void CSettingFrm::RefreshSettings() {
+    Refresh(true);
+}
+
+void CSettingFrm::Refresh(bool askVersionService) {
     m_version = kProgramVersion;
     LoadSoundChoice();
     m_preview = AppSettings.messagePreview;
     m_runAtStart = m_ports && !m_ports->autostart.ReadRunEntry().empty();
-    FetchNewestVersion();
+    if (askVersionService)
+        FetchNewestVersion();
+    else
+        m_newVersion = kProgramVersion;
     DataToPage();
     CallInitValue();
 }
@@ -101,7 +110,12 @@ void CSettingFrm::LoadSoundChoice() {
 
 void CSettingFrm::FetchNewestVersion() {
     VersionInfo info;
-    if (m_queryVersion) m_queryVersion(StringList{}, info);
+    // The window is already on screen: it keeps being drawn while the
+    // service is asked.
+    if (m_queryVersion && m_ports)
+        m_ports->loop.Await([&] { m_queryVersion(StringList{}, info); });
+    else if (m_queryVersion)
+        m_queryVersion(StringList{}, info);
     m_newVersion = info.newversion.empty() ? std::string(kProgramVersion) : info.newversion;
 }
 

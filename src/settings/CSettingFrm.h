@@ -70,6 +70,8 @@ public:
 
 private:
     void OnInitDialog();
+    // RefreshSettings, with or without asking the version service.
+    void Refresh(bool askVersionService);
     void LoadSettingTexts();
     void LoadSoundChoice();
     void FetchNewestVersion();

@@ -82,14 +82,16 @@ int ReadCredentialAnswer(std::uint32_t status, const std::string& body, std::str
 }
 
 int CheckCredentials(INetworkStatus& network, const StringList& cookies, std::string email,
-                     std::string password, std::string& userId) {
+                     std::string password, std::string& userId, const std::atomic<bool>* cancel) {
     try {
         const std::string body = "username=" + UrlEncode(TrimSpace(email)) +
                                  "&password=" + UrlEncode(TrimSpace(password));
         std::string response;
         std::uint32_t status = 0;
+        RequestLimits limits;
+        limits.cancel = cancel;
         const int result = HttpRequest(network, HttpVerb::Post, CredentialCheckUrl(), cookies,
-                                       {kFormHeader}, body, response, &status);
+                                       {kFormHeader}, body, response, &status, limits);
         if (result != kNetOk) return result;
         return ReadCredentialAnswer(status, response, userId);
     } catch (const std::exception&) {

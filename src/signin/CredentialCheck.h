@@ -2,6 +2,7 @@
 // The check of e-mail address and password against the authentication
 // service, made on the sign-in worker thread before the service's own
 // sign-in page is submitted.
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -24,6 +25,8 @@ std::string CredentialCheckUrl();
 // user id on kNetOk and is left alone otherwise.
 int ReadCredentialAnswer(std::uint32_t status, const std::string& body, std::string& userId);
 
-// Posts the trimmed, encoded credentials and reads the answer. Blocks.
+// Posts the trimmed, encoded credentials and reads the answer. Blocks until
+// then, or until `cancel` is set (result 0).
 int CheckCredentials(INetworkStatus& network, const StringList& cookies, std::string email,
-                     std::string password, std::string& userId);
+                     std::string password, std::string& userId,
+                     const std::atomic<bool>* cancel = nullptr);

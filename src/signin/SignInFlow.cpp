@@ -2,7 +2,6 @@
 // own sign-in form filled and submitted in the web-client window, and the
 // service's confirmation. Also the user's sign-out.
 #include <cwctype>
-#include <thread>
 
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
@@ -72,13 +71,20 @@ void CMainDlg::Signin() {
     if (m_strPassword.empty()) return;
     if (m_strEmail == m_strEmailHint || m_strPassword == m_strPasswordHint) return;
     if (g_sessionState == SigningIn) return;
-    if (CheckVersion() == 1) return;
+    // The version check lets the UI run on; a second click meanwhile must
+    // not start a second sign-in, nor one go on once the program is closing.
+    if (m_checkingVersion) return;
+    if (CheckVersion() == 1 || m_ended) return;
     g_sessionState = SigningIn;
     ShowLoginStatus("1");
     if (!StartCredentialWorker()) ResetSignIn(0);
 }
 
 bool CMainDlg::StartCredentialWorker() {
+    // A check still running belongs to a sign-in that has ended since (a
+    // sign-out or the watchdog reset it); its answer must not act on this one.
+    std::erase_if(m_credentialWorkers, [](const auto& worker) { return worker->Finished(); });
+    for (auto& worker : m_credentialWorkers) worker->Cancel();
     // The worker gets its own copies: the UI thread goes on changing the
     // members while the check runs.
     struct Job {
@@ -91,29 +97,31 @@ bool CMainDlg::StartCredentialWorker() {
     };
     Job job{&m_ports.loop, m_hWnd, m_cookieList, m_strEmail, m_strPassword, m_credentialCheck};
     try {
-        std::thread([job = std::move(job)] {
-            std::string userId;
-            const int result = job.check(job.cookies, job.email, job.password, userId);
-            if (g_sessionState == SignedIn) return;
-            std::uintptr_t code = 2;
-            switch (result) {
-                case 1000:
-                    code = 0;
-                    break;
-                case 400:
-                    code = 1;
-                    break;
-                case 430:
-                    code = 4;
-                    break;
-                case 460:
-                    code = 5;
-                    break;
-                default:
-                    break;
-            }
-            job.loop->Send(job.controller, UWM_SIGNIN_RESULT, code, 0);
-        }).detach();
+        m_credentialWorkers.push_back(std::make_unique<CancellableWorker>(
+            [job = std::move(job)](const std::atomic<bool>& cancelled) {
+                std::string userId;
+                const int result =
+                    job.check(job.cookies, job.email, job.password, userId, cancelled);
+                if (cancelled || g_sessionState == SignedIn) return;
+                std::uintptr_t code = 2;
+                switch (result) {
+                    case 1000:
+                        code = 0;
+                        break;
+                    case 400:
+                        code = 1;
+                        break;
+                    case 430:
+                        code = 4;
+                        break;
+                    case 460:
+                        code = 5;
+                        break;
+                    default:
+                        break;
+                }
+                job.loop->Send(job.controller, UWM_SIGNIN_RESULT, code, 0);
+            }));
     } catch (const std::system_error&) {
         return false;
     }

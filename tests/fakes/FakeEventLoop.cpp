@@ -1,13 +1,22 @@
 #include "fakes/FakeEventLoop.h"
 
 WindowHandle FakeEventLoop::Register(IMessageTarget* target) {
+    std::lock_guard lock(m_sentMutex);
     WindowHandle handle = m_next++;
     m_targets[handle] = target;
     return handle;
 }
 
 void FakeEventLoop::Unregister(WindowHandle handle) {
-    m_targets.erase(handle);
+    {
+        std::lock_guard lock(m_sentMutex);
+        m_targets.erase(handle);
+        std::erase_if(m_sent, [handle](Sent& s) {
+            if (s.message.to != handle) return false;
+            s.result.set_value(0);
+            return true;
+        });
+    }
     std::erase_if(m_timers, [&](const auto& t) { return t.first.first == handle; });
 }
 
@@ -24,6 +33,7 @@ std::intptr_t FakeEventLoop::Send(WindowHandle to, unsigned msg, std::uintptr_t 
         std::future<std::intptr_t> result;
         {
             std::lock_guard lock(m_sentMutex);
+            if (!m_targets.contains(to)) return 0;
             m_sent.push_back({{to, msg, wParam, lParam}, {}});
             result = m_sent.back().result.get_future();
         }

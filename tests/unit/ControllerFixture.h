@@ -16,7 +16,8 @@ protected:
         AppSettings.rememberEmail = false;
         AppSettings.savedEmail.clear();
         dlg.m_credentialCheck = [this](const StringList&, const std::string& email,
-                                       const std::string& password, std::string&) {
+                                       const std::string& password, std::string&,
+                                       const std::atomic<bool>&) {
             checkedEmail = email;
             checkedPassword = password;
             return credentialResult;

@@ -1,3 +1,6 @@
+#include <chrono>
+#include <thread>
+
 #include "unit/ControllerFixture.h"
 
 TEST_F(ControllerTest, TrimmedCredentialsAreCheckedAndFilledIntoTheServiceForm) {
@@ -176,4 +179,53 @@ TEST_F(ControllerTest, ServiceReadyBeforeTheLoginPageLoadedStillShowsTheForm) {
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"0"});
     Login()->CompleteDocument("res:///html/login.html");
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus").size(), 1u);
+}
+
+// Closing the program while a credential check is under way: the worker is
+// stopped and joined before the controller and its loop go, and whatever it
+// had to say is dropped.
+TEST_F(ControllerTest, ClosingDuringACheckStopsAndJoinsTheWorker) {
+    struct Case {
+        const char* name;
+        bool checkAnswers;  // false: the check runs until it is cancelled
+    };
+    for (const Case& c :
+         {Case{"check still running", false}, Case{"result waiting to be handled", true}}) {
+        FakePorts ports;
+        ports.network.online = false;
+        CMainDlg controller{ports.ports};
+        std::atomic<bool> started = false, sawCancel = false, returned = false;
+        controller.m_credentialCheck = [&](const StringList&, const std::string&,
+                                           const std::string&, std::string&,
+                                           const std::atomic<bool>& cancelled) {
+            started = true;
+            // Bounded, so that a worker nobody cancels cannot hang the run.
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!c.checkAnswers && !cancelled && std::chrono::steady_clock::now() < end)
+                std::this_thread::yield();
+            sawCancel = cancelled.load();
+            returned = true;
+            return 1000;
+        };
+        ASSERT_TRUE(controller.Create());
+        FakeHtmlWindow* login = ports.htmlWindows.WithPage(CMainDlg::kPageId);
+        FakeHtmlWindow* host = ports.htmlWindows.WithPage(CLoginDlg::kPageId);
+        login->CompleteDocument("res:///html/login.html");
+        host->formInputs = {"svcIptLgnID", "svcIptLgnPD", "signin_submit"};
+        host->CompleteDocument(AppSettings.webClientBaseUrl + kSignInPath);
+        login->UserSets("input_email", "kim@example.org");
+        login->UserSets("input_password", "secret");
+        login->External("Signin");
+        if (c.checkAnswers) {
+            ASSERT_TRUE(ports.loop.WaitForSend()) << c.name;
+        }
+
+        controller.OnDestroy();
+        EXPECT_TRUE(started) << c.name;
+        EXPECT_TRUE(returned) << c.name;
+        EXPECT_EQ(sawCancel, !c.checkAnswers) << c.name;
+        // Nothing is left for the loop to hand to the window that went.
+        EXPECT_FALSE(ports.loop.WaitForSend(0)) << c.name;
+        g_sessionState = SignedOut;
+    }
 }

@@ -1,6 +1,21 @@
 #include "platform/linux/GlibEventLoop.h"
 
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
+#include <exception>
+#include <system_error>
+
+// A worker's Send, shared by the worker and the queued delivery, so that
+// either may finish it: the UI thread once handled, Unregister when the
+// target goes before the message was handled.
+struct GlibEventLoop::Waiter {
+    WindowHandle to;
+    std::condition_variable done;
+    bool started = false;
+    bool finished = false;
+    std::intptr_t result = 0;
+};
 
 struct GlibEventLoop::Delivery {
     GlibEventLoop* loop;
@@ -8,11 +23,7 @@ struct GlibEventLoop::Delivery {
     unsigned msg;
     std::uintptr_t wParam;
     std::intptr_t lParam;
-    // Only for Send from a worker.
-    std::mutex* mutex = nullptr;
-    std::condition_variable* done = nullptr;
-    bool* finished = nullptr;
-    std::intptr_t* result = nullptr;
+    std::shared_ptr<Waiter> waiter;  // only for Send from a worker
 };
 
 struct GlibEventLoop::TimerData {
@@ -40,6 +51,14 @@ void GlibEventLoop::Unregister(WindowHandle handle) {
     {
         std::lock_guard lock(m_mutex);
         m_targets.erase(handle);
+        // A worker waiting for a message that will never be handled would
+        // otherwise wait for ever, and whoever joins it with it.
+        std::erase_if(m_waiters, [handle](const std::shared_ptr<Waiter>& w) {
+            if (w->to != handle || w->started) return false;
+            w->finished = true;
+            w->done.notify_all();
+            return true;
+        });
     }
     for (auto it = m_timers.begin(); it != m_timers.end();) {
         if (it->first.first == handle) {
@@ -74,7 +93,7 @@ bool GlibEventLoop::Post(WindowHandle to, unsigned msg, std::uintptr_t wParam,
     if (!Known(to)) return false;
     // Always queued, also on the UI thread: a posted message never runs
     // inside its sender.
-    auto* d = new Delivery{this, to, msg, wParam, lParam};
+    auto* d = new Delivery{this, to, msg, wParam, lParam, nullptr};
     GSource* source = g_idle_source_new();
     g_source_set_priority(source, G_PRIORITY_DEFAULT);
     g_source_set_callback(source, DeliverPosted, d, nullptr);
@@ -85,15 +104,22 @@ bool GlibEventLoop::Post(WindowHandle to, unsigned msg, std::uintptr_t wParam,
 
 gboolean GlibEventLoop::DeliverSent(gpointer data) {
     auto* d = static_cast<Delivery*>(data);
-    std::intptr_t result = 0;
-    if (IMessageTarget* target = d->loop->Find(d->to))
-        result = target->OnMessage(d->msg, d->wParam, d->lParam);
+    GlibEventLoop* self = d->loop;
+    Waiter& waiter = *d->waiter;
+    IMessageTarget* target = nullptr;
     {
-        std::lock_guard lock(*d->mutex);
-        *d->result = result;
-        *d->finished = true;
+        std::lock_guard lock(self->m_mutex);
+        if (waiter.finished) return G_SOURCE_REMOVE;
+        waiter.started = true;
+        auto it = self->m_targets.find(d->to);
+        if (it != self->m_targets.end()) target = it->second;
     }
-    d->done->notify_one();
+    const std::intptr_t result = target ? target->OnMessage(d->msg, d->wParam, d->lParam) : 0;
+    std::lock_guard lock(self->m_mutex);
+    waiter.result = result;
+    waiter.finished = true;
+    std::erase(self->m_waiters, d->waiter);
+    waiter.done.notify_all();
     return G_SOURCE_REMOVE;
 }
 
@@ -103,21 +129,23 @@ std::intptr_t GlibEventLoop::Send(WindowHandle to, unsigned msg, std::uintptr_t 
         IMessageTarget* target = Find(to);
         return target ? target->OnMessage(msg, wParam, lParam) : 0;
     }
-    if (!Known(to)) return 0;
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
-    std::intptr_t result = 0;
-    auto* d = new Delivery{this, to, msg, wParam, lParam, &mutex, &done, &finished, &result};
+    auto waiter = std::make_shared<Waiter>();
+    waiter->to = to;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_targets.contains(to)) return 0;
+        m_waiters.push_back(waiter);
+    }
+    auto* d = new Delivery{this, to, msg, wParam, lParam, waiter};
     GSource* source = g_idle_source_new();
     g_source_set_priority(source, G_PRIORITY_HIGH);
     g_source_set_callback(source, DeliverSent, d,
                           [](gpointer p) { delete static_cast<Delivery*>(p); });
     g_source_attach(source, nullptr);
     g_source_unref(source);
-    std::unique_lock lock(mutex);
-    done.wait(lock, [&] { return finished; });
-    return result;
+    std::unique_lock lock(m_mutex);
+    waiter->done.wait(lock, [&] { return waiter->finished; });
+    return waiter->result;
 }
 
 gboolean GlibEventLoop::FireTimer(gpointer data) {
@@ -147,4 +175,30 @@ void GlibEventLoop::Run() {
 
 void GlibEventLoop::Quit() {
     g_main_loop_quit(m_loop);
+}
+
+void GlibEventLoop::Await(const std::function<void()>& work) {
+    std::atomic<bool> done = false;
+    std::exception_ptr failure;
+    GMainContext* context = g_main_context_default();
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            done = true;
+            g_main_context_wakeup(context);
+        });
+    } catch (const std::system_error&) {
+        work();
+        return;
+    }
+    // A wake-up sent between the test and the wait is kept by the context,
+    // so the iteration cannot sleep through the end of the work.
+    while (!done) g_main_context_iteration(context, TRUE);
+    worker.join();
+    if (failure) std::rethrow_exception(failure);
 }

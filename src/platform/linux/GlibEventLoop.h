@@ -3,9 +3,11 @@
 #include <glib.h>
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/EventLoop.h"
 
@@ -23,12 +25,14 @@ public:
     void KillTimer(WindowHandle owner, unsigned id) override;
     void Run() override;
     void Quit() override;
+    void Await(const std::function<void()>& work) override;
 
     bool OnUiThread() const { return std::this_thread::get_id() == m_uiThread; }
 
 private:
     struct Delivery;
     struct TimerData;
+    struct Waiter;
     static gboolean DeliverPosted(gpointer data);
     static gboolean DeliverSent(gpointer data);
     static gboolean FireTimer(gpointer data);
@@ -37,8 +41,9 @@ private:
 
     std::thread::id m_uiThread;
     GMainLoop* m_loop;
-    std::mutex m_mutex;  // guards m_targets against Post/Send from workers
+    std::mutex m_mutex;  // guards m_targets and m_waiters against workers
     std::map<WindowHandle, IMessageTarget*> m_targets;
+    std::vector<std::shared_ptr<Waiter>> m_waiters;  // Sends from workers not yet handled
     std::map<std::pair<WindowHandle, unsigned>, guint> m_timers;
     WindowHandle m_next = 1;
 };
