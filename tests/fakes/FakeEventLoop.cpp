@@ -1,5 +1,7 @@
 #include "fakes/FakeEventLoop.h"
 
+#include <utility>
+
 WindowHandle FakeEventLoop::Register(IMessageTarget* target) {
     std::lock_guard lock(m_sentMutex);
     WindowHandle handle = m_next++;
@@ -117,4 +119,9 @@ bool FakeEventLoop::HasTimer(WindowHandle owner, unsigned id) const {
 unsigned FakeEventLoop::TimerPeriod(WindowHandle owner, unsigned id) const {
     auto it = m_timers.find({owner, id});
     return it == m_timers.end() ? 0 : it->second.period;
+}
+
+void FakeEventLoop::Await(const std::function<void()>& work) {
+    if (duringAwait) std::exchange(duringAwait, nullptr)();
+    work();
 }

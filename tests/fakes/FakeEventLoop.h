@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <future>
 #include <map>
 #include <mutex>
@@ -32,6 +33,10 @@ public:
     // Delivers what is queued until Quit is called or nothing is left.
     void Run() override;
     void Quit() override { m_quit = true; }
+    // Runs the work in place, after `duringAwait` (once) when set: what the
+    // user does while the UI waits for the work.
+    void Await(const std::function<void()>& work) override;
+    std::function<void()> duringAwait;
 
     // Delivers every queued message, also those posted while delivering,
     // and the messages other threads are waiting on with Send.

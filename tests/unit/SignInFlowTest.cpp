@@ -229,3 +229,63 @@ TEST_F(ControllerTest, ClosingDuringACheckStopsAndJoinsTheWorker) {
         g_sessionState = SignedOut;
     }
 }
+
+// The UI keeps running while the version service or the site is asked:
+// what the user does meanwhile must not start a second sign-in, nor act
+// once the program is closing.
+TEST_F(ControllerTest, WhatHappensWhileARequestIsAwaitedIsHeededAfter) {
+    struct Case {
+        const char* name;
+        bool keepAlive;  // else a sign-in's version check
+        bool quit;       // else a second sign-in click
+        int checks;
+        std::size_t boxes;
+    };
+    const Case cases[] = {
+        {"second sign-in during the version check", false, false, 1, 0},
+        {"quit during the version check", false, true, 0, 0},
+        {"quit during a failing keep-alive", true, true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        FakePorts ports;
+        ports.network.online = false;
+        CMainDlg controller{ports.ports};
+        int checks = 0;
+        controller.m_credentialCheck = [&](auto&&...) {
+            ++checks;
+            return 400;
+        };
+        controller.m_sitePing = [](const std::string&, std::string& error) {
+            error = "unreachable";
+            return false;
+        };
+        ASSERT_TRUE(controller.Create());
+        FakeHtmlWindow* login = ports.htmlWindows.WithPage(CMainDlg::kPageId);
+        login->CompleteDocument("res:///html/login.html");
+        login->UserSets("input_email", "kim@example.org");
+        login->UserSets("input_password", "secret");
+        ports.loop.duringAwait = [&] {
+            if (c.quit)
+                controller.OnMenuCommand(32783);
+            else
+                login->External("Signin");
+        };
+        if (c.keepAlive) {
+            g_sessionState = SignedIn;
+            ports.loop.Advance(CMainDlg::kPingPeriodMs);
+            EXPECT_EQ(g_sessionState, SignedIn) << c.name;
+        } else {
+            login->External("Signin");
+            if (c.checks > 0) {
+                ASSERT_TRUE(ports.loop.WaitForSend()) << c.name;
+                ports.loop.Pump();
+            }
+            EXPECT_EQ(g_sessionState, SignedOut) << c.name;
+        }
+        EXPECT_EQ(checks, c.checks) << c.name;
+        EXPECT_EQ(ports.messageBox.shown.size(), c.boxes) << c.name;
+        EXPECT_EQ(ports.loop.QuitRequested(), c.quit) << c.name;
+        controller.OnDestroy();
+        g_sessionState = SignedOut;
+    }
+}
