@@ -101,6 +101,10 @@ bool CMainDlg::OnInitDialog() {
     if (m_strEmail.empty()) m_strEmail = m_strEmailHint;
     m_strPassword = m_strPasswordHint;
     CheckVersion();
+    if (m_signinAfterCheck && !m_ended) {
+        m_signinAfterCheck = false;
+        Signin();
+    }
     return true;
 }
 
