@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "Faults.h"
 #include "HttpUtil.h"
 
 namespace svc {
@@ -13,10 +14,16 @@ const char* kDefaults = R"({
      "name": "Demo User", "signin": "ok", "authErrorCode": ""}
   ],
   "signinPage": {"ready": "SigninReady", "readyDelayMs": 0, "redirect": "none"},
-  "auth": {"status": 0, "errorCode": "", "delayMs": 0},
-  "ping": {"status": 200, "delayMs": 0, "close": false},
+  "auth": {"status": 0, "errorCode": "", "delayMs": 0, "body": "",
+           "redirect": {"to": "", "status": 302, "count": 0}, "silent": false,
+           "closeMidBody": false},
+  "ping": {"status": 200, "delayMs": 0, "close": false,
+           "redirect": {"to": "", "status": 302, "count": 0}, "silent": false,
+           "closeMidBody": false},
   "version": {"answer": "uptodate", "newversion": "1.0.3", "downloadurl": "",
-              "status": 200, "body": ""},
+              "status": 200, "body": "", "delayMs": 0,
+              "redirect": {"to": "", "status": 302, "count": 0}, "silent": false,
+              "closeMidBody": false},
   "bot": {"intervalSeconds": 0, "sender": "Murmel Bot", "sessionid": "bot",
           "replyDelayMs": 1500}
 })";
@@ -89,6 +96,8 @@ bool CheckDoc(const Json::Value& doc, std::string& error) {
             !OneOf(accounts[i]["signin"], kSigninOutcomes, where + ".signin", error))
             return false;
     }
+    for (const char* route : {"auth", "ping", "version"})
+        if (!CheckFaults(doc[route], std::string("scenario.") + route, error)) return false;
     return OneOf(doc["signinPage"]["ready"], kReadyModes, "scenario.signinPage.ready", error) &&
            OneOf(doc["signinPage"]["redirect"], kRedirects, "scenario.signinPage.redirect",
                  error) &&

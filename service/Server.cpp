@@ -184,6 +184,10 @@ void Server::Later(SoupServerMessage* msg, guint ms, std::function<bool()> then)
         });
 }
 
+void Server::Hold(SoupServerMessage* msg) {
+    soup_server_message_pause(msg);
+}
+
 void Server::MarkClosed(SoupServerMessage* msg) {
     g_object_set_data(G_OBJECT(msg), "murmel-closed", GINT_TO_POINTER(1));
 }

@@ -58,6 +58,8 @@ public:
     // Holds `msg` for `ms` milliseconds, then runs `then`; the response is
     // sent when it returns true (false: `then` closed the connection).
     void Later(SoupServerMessage* msg, guint ms, std::function<bool()> then);
+    // Holds `msg` unanswered until its connection goes.
+    static void Hold(SoupServerMessage* msg);
     // Closes the connection of `msg` without an answer.
     static void CloseConnection(SoupServerMessage* msg);
     // Notes that `msg` gets no answer, so the log shows status 0.

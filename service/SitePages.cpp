@@ -2,6 +2,7 @@
 #include <map>
 #include <regex>
 
+#include "Faults.h"
 #include "HttpUtil.h"
 #include "Server.h"
 
@@ -77,13 +78,16 @@ bool RequireMethod(SoupServerMessage* msg, const char* method) {
 
 void Ping(Server& server, SoupServerMessage* msg) {
     const Json::Value& ping = server.GetScenario().Section("ping");
+    if (TakeOverWithFault(server, msg, ping)) return;
     int status = ping["status"].asInt();
     if (status < 100 || status > 599) status = 200;
     Respond(msg, status, "text/plain", status == 200 ? "pong\n" : "unavailable\n");
     bool close = ping["close"].asBool();
     guint delay = ping["delayMs"].asUInt();
     if (close) Server::MarkClosed(msg);
-    if (close && delay == 0) {
+    if (!close && ping["closeMidBody"].asBool()) {
+        CutShort(msg);
+    } else if (close && delay == 0) {
         Server::CloseConnection(msg);
     } else if (delay > 0) {
         server.Later(msg, delay, [msg, close] {
@@ -93,7 +97,7 @@ void Ping(Server& server, SoupServerMessage* msg) {
     }
 }
 
-void Version(Server& server, SoupServerMessage* msg) {
+void VersionAnswer(Server& server, SoupServerMessage* msg) {
     const Json::Value& version = server.GetScenario().Section("version");
     const std::string answer = version["answer"].asString();
     int status = version["status"].asInt();
@@ -127,6 +131,15 @@ void Version(Server& server, SoupServerMessage* msg) {
     RespondJson(msg, status, root);
 }
 
+void Version(Server& server, SoupServerMessage* msg) {
+    const Json::Value& version = server.GetScenario().Section("version");
+    if (TakeOverWithFault(server, msg, version)) return;
+    VersionAnswer(server, msg);
+    if (version["closeMidBody"].asBool()) return CutShort(msg);
+    guint delay = version["delayMs"].asUInt();
+    if (delay > 0) server.Later(msg, delay, [] { return true; });
+}
+
 void AuthAnswer(SoupServerMessage* msg, int status, const std::string& childName,
                 const std::string& childText) {
     std::string root = status == 200 ? "User" : "Error";
@@ -138,9 +151,13 @@ void AuthAnswer(SoupServerMessage* msg, int status, const std::string& childName
 void Auth(Server& server, SoupServerMessage* msg) {
     if (!RequireMethod(msg, "POST")) return;
     const Json::Value& auth = server.GetScenario().Section("auth");
+    if (TakeOverWithFault(server, msg, auth)) return;
     int forced = auth["status"].asInt();
     std::optional<Form> form = DecodeForm(RequestBody(msg));
-    if (forced >= 100 && forced <= 599) {
+    if (!auth["body"].asString().empty()) {
+        Respond(msg, forced >= 100 && forced <= 599 ? forced : 200,
+                "application/xml; charset=utf-8", auth["body"].asString());
+    } else if (forced >= 100 && forced <= 599) {
         if (forced == 200)
             AuthAnswer(msg, 200, "UserID", "u-forced");
         else
@@ -160,6 +177,7 @@ void Auth(Server& server, SoupServerMessage* msg) {
     } else {
         AuthAnswer(msg, 400, "ErrorCode", "USR_1804");
     }
+    if (auth["closeMidBody"].asBool()) return CutShort(msg);
     guint delay = auth["delayMs"].asUInt();
     if (delay > 0) server.Later(msg, delay, [] { return true; });
 }

@@ -175,6 +175,8 @@ private:
 
     std::unique_ptr<CVersionCheck> m_versionCheck;
     bool m_checkingVersion = false;
+    // The user asked to sign in while the start-up check ran.
+    bool m_signinAfterCheck = false;
     // Credential checks still running; joined before the controller goes.
     std::vector<std::unique_ptr<CancellableWorker>> m_credentialWorkers;
 

@@ -138,6 +138,11 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
             break;
         case UWM_STARTUP_VERSION_CHECK:
             CheckVersion();
+            // A Login click while the start-up check ran was kept for now.
+            if (m_signinAfterCheck && !m_ended) {
+                m_signinAfterCheck = false;
+                Signin();
+            }
             break;
         case UWM_SHOW_HOST:
             if (IHtmlWindow* host = m_host.Window()) wParam == 1 ? host->Show() : host->Hide();

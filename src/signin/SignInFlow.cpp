@@ -113,8 +113,17 @@ void CMainDlg::Signin() {
     if (g_sessionState == SigningIn) return;
     // The version check lets the UI run on; a second click meanwhile must
     // not start a second sign-in, nor one go on once the program is closing.
-    if (m_checkingVersion) return;
-    if (CheckVersion() == 1 || m_ended) return;
+    // A click during the start-up check is kept for when it is over: the
+    // form is on screen by then, and the click must not be lost.
+    if (m_checkingVersion) {
+        m_signinAfterCheck = true;
+        return;
+    }
+    m_signinAfterCheck = false;
+    const int closing = CheckVersion();
+    // Clicks during this sign-in's own check belong to this sign-in.
+    m_signinAfterCheck = false;
+    if (closing == 1 || m_ended) return;
     g_sessionState = SigningIn;
     ShowLoginStatus("1");
     if (!StartCredentialWorker()) ResetSignIn(0);

@@ -27,9 +27,30 @@ def wait_for(predicate, timeout=45.0, interval=0.05, what="condition"):
         time.sleep(interval)
 
 
+# What AddressSanitizer and UndefinedBehaviorSanitizer write to stderr.
+SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
+                   "SUMMARY: UndefinedBehaviorSanitizer")
+
+
+def sanitizer_reports(root):
+    """The lines of the logs under root that carry a sanitizer's report."""
+    found = []
+    for base, _, files in os.walk(root):
+        for name in files:
+            if not name.endswith(".log"):
+                continue
+            with open(os.path.join(base, name), "rb") as f:
+                for line in f.read().decode("utf-8", "replace").splitlines():
+                    if any(mark in line for mark in SANITIZER_MARKS):
+                        found.append(f"{name}: {line.strip()}")
+    return found
+
+
 class Desktop:
     def __init__(self, name="e2e"):
         self.root = tempfile.mkdtemp(prefix=f"murmel-{name}-")
+        self.sanitizer_reports = []
+        self.keep_on_report = None  # a folder that gets the logs when a report is found
         self.env = dict(os.environ)
         for key in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
             self.env.pop(key, None)
@@ -199,6 +220,19 @@ class Desktop:
                 return tuple(int(float(v)) for v in inner.split(",")[:3])
         return None
 
+    def pixels(self, window_id, x, y, width, height):
+        """The (r, g, b) colours of a rectangle of a window, row by row."""
+        out = subprocess.run(["import", "-window", str(window_id), "-crop",
+                              f"{width}x{height}+{x}+{y}", "-depth", "8", "txt:-"],
+                             env=self.env, capture_output=True, text=True)
+        colours = []
+        for line in out.stdout.splitlines():
+            if line.startswith("#") or "(" not in line:
+                continue
+            inner = line.split("(", 1)[1].split(")", 1)[0]
+            colours.append(tuple(int(float(v)) for v in inner.split(",")[:3]))
+        return colours
+
     def screenshot(self, path):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         subprocess.run(["import", "-window", "root", path], env=self.env, check=True,
@@ -244,4 +278,10 @@ class Desktop:
                 self.x.close()
         except Exception:
             pass
+        # Everything has ended, so every report a sanitizer writes at exit
+        # is in the logs by now.
+        self.sanitizer_reports = sanitizer_reports(self.root)
+        if self.sanitizer_reports and self.keep_on_report:
+            shutil.copytree(self.root, self.keep_on_report, dirs_exist_ok=True,
+                            ignore=shutil.ignore_patterns("runtime"))
         shutil.rmtree(self.root, ignore_errors=True)

@@ -13,24 +13,38 @@ BINARY_DIR = os.environ.get("MURMEL_BINARY_DIR", "")
 
 class Service:
     def __init__(self, root, scenario=None):
+        self.root = root
         self.state = os.path.join(root, "service")
         os.makedirs(self.state, exist_ok=True)
-        port_file = os.path.join(self.state, "ports.json")
-        args = [os.path.join(BINARY_DIR, "service", "murmel-service"),
-                "--state-dir", self.state, "--port-file", port_file]
+        self.args = [os.path.join(BINARY_DIR, "service", "murmel-service"),
+                     "--state-dir", self.state]
         if scenario is not None:
             path = os.path.join(self.state, "scenario.json")
             with open(path, "w") as f:
                 json.dump(scenario, f)
-            args += ["--scenario", path]
-        self.log = open(os.path.join(root, "service.log"), "wb")
-        self.proc = subprocess.Popen(args, stdout=self.log, stderr=subprocess.STDOUT)
+            self.args += ["--scenario", path]
+        self._start([])
+        self.base = self.ports["httpBase"]
+        self.secure = self.ports["httpsBase"]
+
+    def _start(self, extra_args):
+        port_file = os.path.join(self.state, "ports.json")
+        if os.path.exists(port_file):
+            os.remove(port_file)
+        self.log = open(os.path.join(self.root, "service.log"), "ab")
+        self.proc = subprocess.Popen(self.args + ["--port-file", port_file] + extra_args,
+                                     stdout=self.log, stderr=subprocess.STDOUT)
         wait_for(lambda: os.path.exists(port_file) and os.path.getsize(port_file) > 0,
                  what="the Murmel service")
         with open(port_file) as f:
             self.ports = json.load(f)
-        self.base = self.ports["httpBase"]
-        self.secure = self.ports["httpsBase"]
+
+    def restart(self):
+        """Starts the service again on the ports it had, with its first
+        scenario; the certificates stay, sessions and the log do not."""
+        self.stop()
+        self._start(["--http-port", str(self.ports["http"]),
+                     "--https-port", str(self.ports["https"])])
 
     def program_env(self):
         return {"MURMEL_AUTH_URL": self.secure, "MURMEL_ACCOUNT_URL": self.base,

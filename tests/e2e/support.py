@@ -42,7 +42,9 @@ class ProgramTest(unittest.TestCase):
         return any(test is self for test, _ in result.failures + result.errors)
 
     def _finish(self):
-        if self._failed():
+        self.desktop.keep_on_report = os.path.join(ARTIFACTS, "sanitizer", self.id())
+        failed = self._failed()
+        if failed:
             folder = os.path.join(ARTIFACTS, "failed", self.id())
             os.makedirs(folder, exist_ok=True)
             try:
@@ -54,6 +56,10 @@ class ProgramTest(unittest.TestCase):
                     if name.endswith((".log", ".jsonl")):
                         shutil.copy(os.path.join(base, name), folder)
         self.desktop.close()
+        if self.desktop.sanitizer_reports and not failed:
+            self.fail("a sanitizer reported an error (logs kept in "
+                      f"{self.desktop.keep_on_report}):\n" +
+                      "\n".join(self.desktop.sanitizer_reports[:10]))
 
 
 def register_test_browser(desktop):

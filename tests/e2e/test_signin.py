@@ -40,8 +40,11 @@ class SignedInTest(ProgramTest):
         self.program = self.desktop.install_program(self.program_binary(), self.config_ini)
         return self.relaunch()
 
+    def program_env(self):
+        return self.service.program_env()
+
     def relaunch(self, extra_env=None, cwd=None):
-        env = dict(self.service.program_env(), **(extra_env or {}))
+        env = dict(self.program_env(), **(extra_env or {}))
         self.proc = self.desktop.start(self.program, env, cwd=cwd)
         login = wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid),
                          what="login window")[0]

@@ -100,6 +100,21 @@ class TrayHost:
                                    Gio.DBusCallFlags.NONE, 5000, None)
         return reply.unpack()[0]
 
+    def prop_within(self, name, timeout=1.0):
+        """Reads a property of the item, failing when the program does not
+        answer within timeout seconds: its UI thread is busy or blocked."""
+        bus_name, path = self.item()
+        started = time.monotonic()
+        try:
+            reply = self.bus.call_sync(bus_name, path, "org.freedesktop.DBus.Properties", "Get",
+                                       GLib.Variant("(ss)", (ITEM_IFACE, name)), None,
+                                       Gio.DBusCallFlags.NONE, int(timeout * 1000), None)
+        except GLib.Error as error:
+            raise AssertionError(
+                f"the tray item did not answer a read of {name} within {timeout} s "
+                f"({time.monotonic() - started:.1f} s: {error.message})") from None
+        return reply.unpack()[0]
+
     def _item_call(self, method, args):
         bus_name, path = self.item()
         self.bus.call_sync(bus_name, path, ITEM_IFACE, method, args, None,
@@ -150,3 +165,40 @@ class TrayHost:
             self.bus.close_sync(None)
         except Exception:
             pass
+
+
+class ResponsivenessWatch:
+    """Reads a property of the tray item over and over from a thread of its
+    own while a scenario runs; check() fails when one read went unanswered
+    for longer than the bound, so a UI thread that blocks for a while
+    between two of the test's own steps is caught too."""
+
+    def __init__(self, tray, bound=1.0, pause=0.2):
+        self.tray, self.bound, self.pause = tray, bound, pause
+        self.failures = []
+        self.reads = 0
+        self.stopping = threading.Event()
+        self.thread = threading.Thread(target=self._run, daemon=True)
+        self.thread.start()
+
+    def _run(self):
+        while not self.stopping.is_set():
+            try:
+                self.tray.prop_within("Status", self.bound)
+                self.reads += 1
+            except AssertionError as failure:
+                if not self.stopping.is_set():
+                    self.failures.append(str(failure))
+            self.stopping.wait(self.pause)
+
+    def stop(self):
+        self.stopping.set()
+        self.thread.join(self.bound + 5)
+
+    def check(self):
+        """Stops the watch; fails with the first unanswered read."""
+        self.stop()
+        if self.failures:
+            raise AssertionError(f"{len(self.failures)} of {self.reads + len(self.failures)} "
+                                 f"reads unanswered; first: {self.failures[0]}")
+        return self.reads

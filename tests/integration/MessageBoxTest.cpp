@@ -1,6 +1,13 @@
 // GtkMessageBox under Xvfb, answered with real key presses.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
+#include <json/json.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "DialogTestSupport.h"
 #include "platform/linux/GtkMessageBox.h"
@@ -27,11 +34,11 @@ protected:
             PressKey(key);
         });
         GtkMessageBox box;
-        MessageBoxAnswer answer =
-            box.Show("Do you want to sign out?", "Murmel Alarm", buttons, icon);
+        MessageBoxAnswer answer = box.Show(m_text, "Murmel Alarm", buttons, icon);
         return answer;
     }
 
+    std::string m_text = "Do you want to sign out?";
     std::string m_seenText;
     bool m_modal = false;
     int m_ticksWhenOpen = 0;
@@ -62,6 +69,33 @@ TEST_F(MessageBoxTest, TheLoopKeepsRunningWhileTheBoxIsOpen) {
     Answer(MessageBoxButtons::YesNo, MessageBoxIcon::None, "Escape");
     EXPECT_GT(m_ticksWhenOpen, 0);
     EXPECT_EQ(FindVisibleWindow(GTK_TYPE_MESSAGE_DIALOG, "Murmel Alarm"), nullptr);
+}
+
+TEST_F(MessageBoxTest, EachBoxIsNotedInTheMessageLogWhenAsked) {
+    const std::string log = ::testing::TempDir() + "message-log.jsonl";
+    std::remove(log.c_str());
+    setenv("MURMEL_MESSAGE_LOG", log.c_str(), 1);
+    const std::vector<std::string> texts = {"Sever error.\nPlease try again later.",
+                                            "Quote \" and back\\slash", "Fehler \xC3\xA4"};
+    for (const std::string& text : texts) {
+        m_text = text;
+        Answer(MessageBoxButtons::Ok, MessageBoxIcon::None, "Return");
+        EXPECT_EQ(m_seenText, text);
+    }
+    unsetenv("MURMEL_MESSAGE_LOG");
+    m_text = "not noted";
+    Answer(MessageBoxButtons::Ok, MessageBoxIcon::None, "Return");
+
+    std::ifstream in(log);
+    std::string line;
+    std::vector<std::string> noted;
+    while (std::getline(in, line)) {
+        Json::Value entry;
+        ASSERT_TRUE(Json::Reader().parse(line, entry)) << line;
+        EXPECT_EQ(entry["title"].asString(), "Murmel Alarm");
+        noted.push_back(entry["text"].asString());
+    }
+    EXPECT_EQ(noted, texts);
 }
 
 }  // namespace

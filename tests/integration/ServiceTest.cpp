@@ -189,6 +189,105 @@ TEST_F(ServiceTest, VersionFileAnswersEveryScenario) {
     EXPECT_EQ(service.Get(path).body, R"({"success":"false","data":7})");
 }
 
+TEST_F(ServiceTest, RoutesRedirectAsTheScenarioSays) {
+    const std::string http = std::to_string(service.Ports()["http"].asInt());
+    const std::string https = std::to_string(service.Ports()["https"].asInt());
+    struct Case {
+        const char* route;
+        const char* redirect;
+        const char* path;  // asked over HTTPS
+        long status;
+        std::string location;
+    };
+    const std::string version = "/plugin/version.json?model=*";
+    for (const Case& c : {
+             Case{"version", R"({"to": "self"})", version.c_str(), 302,
+                  "https://127.0.0.1:" + https + version},
+             Case{"version", R"({"to": "self", "count": 2})", version.c_str(), 302,
+                  "https://127.0.0.1:" + https + version + "&hop=1"},
+             Case{"version", R"({"to": "self", "count": 2})", "/plugin/version.json?hop=1", 302,
+                  "https://127.0.0.1:" + https + "/plugin/version.json?hop=2"},
+             Case{"version", R"({"to": "self", "count": 2})", "/plugin/version.json?hop=2", 200,
+                  ""},
+             Case{"auth", R"({"to": "http", "count": 1, "status": 307})", "/auth/user/isvalid", 307,
+                  "http://127.0.0.1:" + http + "/auth/user/isvalid?hop=1"},
+             Case{"ping", R"({"to": "https://127.0.0.1:9/elsewhere", "status": 308})", "/ping", 308,
+                  "https://127.0.0.1:9/elsewhere"},
+         }) {
+        ASSERT_TRUE(service.SetScenario(std::string("{\"") + c.route +
+                                        "\": {\"redirect\": " + c.redirect + "}}"))
+            << c.redirect;
+        const char* method = std::string(c.route) == "auth" ? "POST" : "GET";
+        HttpAnswer answer = service.Https(
+            {method, c.path, "username=demo%40murmel.test&password=demo1234", {kForm}});
+        EXPECT_EQ(answer.status, c.status) << c.route << " " << c.redirect << " " << c.path;
+        EXPECT_EQ(answer.Header("Location"), c.location) << c.route << " " << c.redirect;
+        ASSERT_TRUE(service.SetScenario(std::string("{\"") + c.route +
+                                        "\": {\"redirect\": {\"to\": \"\", \"count\": 0}}}"));
+    }
+    // The hop over to plain HTTP is answered there as usual.
+    HttpAnswer there = murmeltest::Fetch({"POST",
+                                          service.HttpBase() + "/auth/user/isvalid?hop=1",
+                                          "username=demo%40murmel.test&password=demo1234",
+                                          {kForm}});
+    EXPECT_EQ(there.status, 200);
+
+    for (const char* bad : {R"({"auth": {"redirect": {"to": "ftp://x"}}})",
+                            R"({"ping": {"redirect": {"status": 200}}})",
+                            R"({"version": {"redirect": {"count": -1}}})"})
+        EXPECT_EQ(service.Control("POST", "scenario", bad).status, 400) << bad;
+}
+
+TEST_F(ServiceTest, RoutesFailAsTheScenarioSays) {
+    const std::string version = "/plugin/version.json?appversion=1.0.2";
+    const std::string form = "username=demo%40murmel.test&password=demo1234";
+    struct Case {
+        const char* scenario;
+        const char* method;
+        std::string path;
+        CURLcode error;
+        long status;
+        const char* body;  // expected in full, when the answer is whole
+    };
+    for (const Case& c : {
+             Case{R"({"version": {"silent": true}})", "GET", version, CURLE_OPERATION_TIMEDOUT, 0,
+                  ""},
+             Case{R"({"auth": {"silent": true}})", "POST", "/auth/user/isvalid",
+                  CURLE_OPERATION_TIMEDOUT, 0, ""},
+             Case{R"({"ping": {"silent": true}})", "GET", "/ping", CURLE_OPERATION_TIMEDOUT, 0, ""},
+             Case{R"({"version": {"closeMidBody": true, "answer": "mandatory"}})", "GET", version,
+                  CURLE_PARTIAL_FILE, 200, nullptr},
+             Case{R"({"auth": {"closeMidBody": true}})", "POST", "/auth/user/isvalid",
+                  CURLE_PARTIAL_FILE, 200, nullptr},
+             Case{R"({"ping": {"closeMidBody": true}})", "GET", "/ping", CURLE_PARTIAL_FILE, 200,
+                  nullptr},
+             Case{R"({"auth": {"body": "<User><UserID>u-1"}})", "POST", "/auth/user/isvalid",
+                  CURLE_OK, 200, "<User><UserID>u-1"},
+             Case{R"({"auth": {"body": "not xml", "status": 400}})", "POST", "/auth/user/isvalid",
+                  CURLE_OK, 400, "not xml"},
+             Case{R"({"version": {"answer": "raw", "body": "{\"success\": tr", "status": 502}})",
+                  "GET", version, CURLE_OK, 502, "{\"success\": tr"},
+         }) {
+        ASSERT_TRUE(service.SetScenario(c.scenario)) << c.scenario;
+        Request request{c.method, c.path, c.method == std::string("POST") ? form : "", {kForm}};
+        request.timeoutSeconds = 2;
+        HttpAnswer answer = service.Https(request);
+        EXPECT_EQ(answer.error, c.error) << c.scenario << ": " << curl_easy_strerror(answer.error);
+        EXPECT_EQ(answer.status, c.status) << c.scenario;
+        if (c.body) {
+            EXPECT_EQ(answer.body, c.body) << c.scenario;
+        }
+        if (c.error == CURLE_PARTIAL_FILE) {
+            EXPECT_FALSE(answer.body.empty()) << c.scenario;
+        }
+        // A change back answers again at once: one silent request holds no other.
+        ASSERT_TRUE(service.Control("PUT", "scenario", "{}").status == 200);
+        EXPECT_TRUE(Alive()) << c.scenario;
+    }
+    ASSERT_TRUE(service.SetScenario(R"({"version": {"delayMs": 300}})"));
+    EXPECT_EQ(service.Get(version).status, 200);
+}
+
 TEST_F(ServiceTest, SignInPageFormAndSession) {
     HttpAnswer page = service.Https(
         {"GET", "/account/plugin_signin.html?SigninType=plugin", "", {"whoami:murmel_notifier"}});

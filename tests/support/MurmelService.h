@@ -67,6 +67,7 @@ struct Request {
     std::string caFile;     // empty: the system's trust store
     std::string cookieJar;  // a file that keeps cookies between requests
     bool chunked = false;
+    long timeoutSeconds = 60;
 };
 
 inline std::size_t AppendTo(char* data, std::size_t size, std::size_t count, void* out) {
@@ -92,7 +93,7 @@ inline HttpAnswer Fetch(const Request& request) {
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer.body);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &AppendTo);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &answer.headers);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 60L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, request.timeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
     if (!request.caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, request.caFile.c_str());
     if (!request.cookieJar.empty()) {

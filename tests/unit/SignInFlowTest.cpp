@@ -294,3 +294,44 @@ TEST_F(ControllerTest, WhatHappensWhileARequestIsAwaitedIsHeededAfter) {
         g_sessionState = SignedOut;
     }
 }
+
+// The form is on screen while the start-up check runs: a click on Login
+// then is not lost but signs in once the check is over, unless the user
+// quit meanwhile.
+TEST_F(ControllerTest, ASignInAskedForDuringTheStartUpCheckFollowsIt) {
+    struct Case {
+        const char* name;
+        bool quit;
+        int checks;
+    };
+    for (const Case& c : {Case{"click", false, 1}, Case{"click, then quit", true, 0}}) {
+        FakePorts ports;
+        ports.network.online = false;
+        CMainDlg controller{ports.ports};
+        std::atomic<int> checks = 0;
+        controller.m_credentialCheck = [&](auto&&...) {
+            ++checks;
+            return 400;
+        };
+        FakeHtmlWindow* login = nullptr;
+        ports.loop.duringAwait = [&] {
+            login = ports.htmlWindows.WithPage(CMainDlg::kPageId);
+            login->CompleteDocument("res:///html/login.html");
+            login->UserSets("input_email", "kim@example.org");
+            login->UserSets("input_password", "secret");
+            login->External("Signin");
+            EXPECT_EQ(g_sessionState, SignedOut) << c.name;
+            if (c.quit) controller.OnMenuCommand(32783);
+        };
+        ASSERT_TRUE(controller.Create()) << c.name;
+        ASSERT_NE(login, nullptr) << c.name;
+        if (c.checks > 0) {
+            ASSERT_TRUE(ports.loop.WaitForSend()) << c.name;
+            ports.loop.Pump();
+            EXPECT_EQ(CallsOf(login, "showLoginStatus").back(), StringList{"2"}) << c.name;
+        }
+        EXPECT_EQ(checks, c.checks) << c.name;
+        controller.OnDestroy();
+        g_sessionState = SignedOut;
+    }
+}
