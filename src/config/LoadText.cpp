@@ -55,8 +55,9 @@ void Add(std::vector<unsigned>& order, unsigned id) {
 }
 
 // The order tables are tried in, as gettext walks the desktop's list: each
-// language exactly, then its primary language; then a table of the same
-// language for another region or script; English last.
+// language exactly, then its primary language, then a table of the same
+// language for another region or script, before the next language of the
+// list ("ar:en" must read Arabic); English last.
 std::vector<unsigned> Candidates(const std::vector<unsigned>& languageIds) {
     std::vector<unsigned> order;
     for (unsigned id : languageIds) {
@@ -64,9 +65,7 @@ std::vector<unsigned> Candidates(const std::vector<unsigned>& languageIds) {
         const SameLanguage* same = SameLanguageOf(id);
         if (same && same->beforePrimary) Add(order, same->table);
         Add(order, PrimaryLanguage(id));
-    }
-    for (unsigned id : languageIds) {
-        if (const SameLanguage* same = SameLanguageOf(id)) Add(order, same->table);
+        if (same) Add(order, same->table);
     }
     Add(order, kLanguageEnglish);
     return order;

@@ -60,10 +60,11 @@ TEST(DesktopLanguageList, EachSpeakerReadsTheTablesTheyExpect) {
 }
 
 TEST(DesktopLanguageList, AnEarlierLanguageWinsOverALaterOnesExactTable) {
-    // "ar" has only a sibling table, so German, later in the list but exact,
-    // comes first, as gettext would have it.
-    EXPECT_EQ(ResolveStringTable(BuiltInStringTables(), IdsFor("ar:de")), 7u);
-    EXPECT_EQ(ResolveStringTable(BuiltInStringTables(), IdsFor("ar:xx")), 14337u);
+    // "ar" has only a table for another region; it still comes before the
+    // exact tables of the languages listed after it.
+    EXPECT_EQ(ResolveStringTable(BuiltInStringTables(), IdsFor("ar:en")), 14337u);
+    EXPECT_EQ(ResolveStringTable(BuiltInStringTables(), IdsFor("ga:de")), 145u);
+    EXPECT_EQ(ResolveStringTable(BuiltInStringTables(), IdsFor("xx:en:ar")), 9u);
 }
 
 }  // namespace
