@@ -21,6 +21,7 @@
 #include "platform/linux/LocalClock.h"
 #include "platform/linux/ProcModulePath.h"
 #include "platform/linux/SniTray.h"
+#include "platform/linux/TextDirection.h"
 #include "platform/linux/UnixSingleInstance.h"
 #include "platform/linux/WebKitBrowserSession.h"
 #include "platform/linux/WebKitHtmlWindowFactory.h"
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<LinuxDesktop> desktop;
     CMainApp app(instance, [&]() -> Ports& {
         desktop = std::make_unique<LinuxDesktop>(loop);
+        UseTextDirection(desktop->language);
         return desktop->ports;
     });
     const int code = app.Run();

@@ -1,6 +1,7 @@
 #pragma once
 // Small desktop services. UI thread unless a comment says otherwise.
 #include <string>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -57,6 +58,9 @@ public:
     virtual ~IDisplayLanguage() = default;
     // The platform language id of the user's display language (1033 en-US).
     virtual unsigned LanguageId() = 0;
+    // The user's languages in order of preference, the display language
+    // first; texts missing in one are looked for in the next.
+    virtual std::vector<unsigned> LanguageIds() { return {LanguageId()}; }
 };
 
 class IDesktop {

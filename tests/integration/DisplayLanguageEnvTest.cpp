@@ -70,12 +70,20 @@ TEST_F(DisplayLanguageEnv, PortuguesePortugalStringsWithTheGeneralMenus) {
     ExpectTables(2070, 22);
 }
 
-TEST_F(DisplayLanguageEnv, IrishFallsBackToEnglish) {
+TEST_F(DisplayLanguageEnv, IrishReadsTheTableUnderItsOwnId) {
     setenv("LC_ALL", "ga_IE.UTF-8", 1);
     EXPECT_EQ(language.LanguageId(), 2108u);
-    EXPECT_EQ(LoadText(169), "Settings");
-    EXPECT_EQ(LoadText(200), "A new version is ready.\nInstall now?");
-    EXPECT_EQ(LoadMenu(179)[0].text, "Sign In");
+    ExpectTables(145, 145);
+}
+
+TEST_F(DisplayLanguageEnv, TheLanguageListIsWalkedPastAnUnknownEntry) {
+    setenv("LANG", "en_US.UTF-8", 1);
+    setenv("LANGUAGE", "xx:ar:en", 1);
+    ExpectTables(14337, 14337);
+    EXPECT_TRUE(TextsReadRightToLeft());
+    setenv("LANGUAGE", "xx:fi", 1);
+    ExpectTables(11, 11);
+    EXPECT_FALSE(TextsReadRightToLeft());
 }
 
 TEST_F(DisplayLanguageEnv, AChangeAppliesToLaterLookups) {

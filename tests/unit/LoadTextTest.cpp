@@ -44,9 +44,11 @@ TEST(LoadText, PortuguesePortugalUsesItsStringsAndTheGeneralMenus) {
     EXPECT_EQ(ResolveMenuTable(kTables, 1046), 22u);
 }
 
-TEST(LoadText, IrishFindsNeitherExactNorPrimaryTableAndFallsBackToEnglish) {
-    EXPECT_EQ(ResolveStringTable(kTables, 2108), 9u);
-    EXPECT_EQ(LoadText(kTables, 2108, 161), "Ostrand account");
+TEST(LoadText, IrishFindsItsTextsUnderTheirOwnIdBeforeEnglish) {
+    EXPECT_EQ(ResolveStringTable(kTables, 2108), 145u);
+    EXPECT_EQ(LoadText(kTables, 2108, 161), "GA-161");
+    // A text the Irish table lacks is English.
+    EXPECT_EQ(LoadText(kTables, 2108, 170), "Close");
     // The Irish texts are keyed by the Scottish Gaelic id.
     EXPECT_EQ(LoadText(kTables, 1169, 161), "GA-161");
 }

@@ -7,3 +7,7 @@
 unsigned EnvDisplayLanguage::LanguageId() {
     return LanguageIdFromEnvironment([](const char* name) { return std::getenv(name); });
 }
+
+std::vector<unsigned> EnvDisplayLanguage::LanguageIds() {
+    return LanguageIdsFromEnvironment([](const char* name) { return std::getenv(name); });
+}

@@ -6,4 +6,5 @@
 class EnvDisplayLanguage : public IDisplayLanguage {
 public:
     unsigned LanguageId() override;
+    std::vector<unsigned> LanguageIds() override;
 };

@@ -7,6 +7,11 @@
 namespace {
 constexpr const char* kPrefix = "/murmel/";
 
+std::function<bool()>& PageDirection() {
+    static std::function<bool()> rightToLeft;
+    return rightToLeft;
+}
+
 void Serve(WebKitURISchemeRequest* request, gpointer) {
     const std::string path = ResourcePathOfUri(webkit_uri_scheme_request_get_uri(request));
     GError* error = nullptr;
@@ -24,6 +29,13 @@ void Serve(WebKitURISchemeRequest* request, gpointer) {
     gchar* type =
         g_content_type_guess(path.c_str(), static_cast<const guchar*>(data), size, nullptr);
     gchar* mime = g_content_type_get_mime_type(type);
+    if (mime && g_str_equal(mime, "text/html") && PageDirection() && PageDirection()()) {
+        const std::string page =
+            WithRightToLeftRoot(std::string(static_cast<const char*>(data), size));
+        g_bytes_unref(bytes);
+        bytes = g_bytes_new(page.data(), page.size());
+        data = g_bytes_get_data(bytes, &size);
+    }
     GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
     webkit_uri_scheme_request_finish(request, stream, static_cast<gint64>(size), mime);
     g_object_unref(stream);
@@ -64,5 +76,22 @@ std::string ResourcePathOfUri(const std::string& uri) {
     if (!unescaped) return {};
     std::string result = kPrefix + std::string(unescaped);
     g_free(unescaped);
+    return result;
+}
+
+void SetPageDirection(std::function<bool()> rightToLeft) {
+    PageDirection() = std::move(rightToLeft);
+}
+
+std::string WithRightToLeftRoot(const std::string& html) {
+    std::string result = html;
+    for (std::size_t at = result.find('<'); at != std::string::npos;
+         at = result.find('<', at + 1)) {
+        if (g_ascii_strncasecmp(result.c_str() + at, "<html", 5) == 0 &&
+            (result[at + 5] == '>' || g_ascii_isspace(result[at + 5]))) {
+            result.insert(at + 5, " dir=\"rtl\"");
+            break;
+        }
+    }
     return result;
 }

@@ -4,6 +4,7 @@
 // names a numbered resource (the number after '#').
 #include <webkit2/webkit2.h>
 
+#include <functional>
 #include <string>
 
 // Registers the scheme on `context` as local and secure.
@@ -14,3 +15,11 @@ std::string ResourceUri(int id);
 
 // The GResource path that a res: address names, or empty when it names none.
 std::string ResourcePathOfUri(const std::string& uri);
+
+// Asked whenever a page is served: true serves it with dir="rtl" on its root
+// element, so the page and its stylesheet lay out right to left. Without one
+// pages keep the direction they are written in.
+void SetPageDirection(std::function<bool()> rightToLeft);
+
+// `html` with dir="rtl" added to its <html> tag (unchanged without one).
+std::string WithRightToLeftRoot(const std::string& html);
