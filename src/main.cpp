@@ -6,6 +6,7 @@
 
 #include "app/CMainApp.h"
 #include "platform/linux/CanberraSound.h"
+#include "platform/linux/DesktopNotificationPolicy.h"
 #include "platform/linux/EnvDisplayLanguage.h"
 #include "platform/linux/GdkDesktop.h"
 #include "platform/linux/GioNetworkStatus.h"
@@ -43,8 +44,11 @@ struct LinuxDesktop {
     EnvDisplayLanguage language;
     GdkDesktop desktop;
     XdgAutostart autostart;
-    Ports ports{loop,   htmlWindows, dialogs, messageBox, tray,  store,    profile, module,
-                *sound, shell,       network, browser,    clock, language, desktop, autostart};
+    DesktopNotificationPolicy notificationPolicy;
+    Ports ports{loop,      htmlWindows,       dialogs, messageBox, tray,
+                store,     profile,           module,  *sound,     shell,
+                network,   browser,           clock,   language,   desktop,
+                autostart, notificationPolicy};
 };
 }  // namespace
 
