@@ -9,6 +9,7 @@
 #include "app/CMainApp.h"
 #include "app/CommandLine.h"
 #include "platform/linux/CanberraSound.h"
+#include "platform/linux/DesktopNotificationPolicy.h"
 #include "platform/linux/EnvDisplayLanguage.h"
 #include "platform/linux/GdkDesktop.h"
 #include "platform/linux/GioNetworkStatus.h"
@@ -51,8 +52,11 @@ struct LinuxDesktop {
     EnvDisplayLanguage language;
     GdkDesktop desktop;
     XdgAutostart autostart;
-    Ports ports{loop,   htmlWindows, dialogs, messageBox, tray,  store,    profile, module,
-                *sound, shell,       network, browser,    clock, language, desktop, autostart};
+    DesktopNotificationPolicy notificationPolicy;
+    Ports ports{loop,      htmlWindows,       dialogs, messageBox, tray,
+                store,     profile,           module,  *sound,     shell,
+                network,   browser,           clock,   language,   desktop,
+                autostart, notificationPolicy};
 };
 }  // namespace
 

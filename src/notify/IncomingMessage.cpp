@@ -27,6 +27,12 @@ void CMainDlg::ShowNotification(const std::string& data, int mode) {
     const MessageData message = ReadMessageData(data);
     if (message.hasSessionId) m_lastSessionId = message.sessionId;
 
+    // While the desktop wants quiet, or a fullscreen window covers the
+    // stack's monitor, the message waits in the web client and the tray image
+    // alone tells of it: no toast, no sound.
+    INotificationPolicy& policy = m_ports.notificationPolicy;
+    if (policy.DoNotDisturb() || policy.FullscreenOver(m_ports.desktop.WorkArea())) return;
+
     // The stack grows upwards from its highest shown toast; gaps that
     // dismissed toasts leave below it stay empty.
     std::size_t target = 0;

@@ -7,6 +7,7 @@
 #include "platform/HtmlWindow.h"
 #include "platform/MessageBox.h"
 #include "platform/NativeDialog.h"
+#include "platform/NotificationPolicy.h"
 #include "platform/SettingsStore.h"
 #include "platform/System.h"
 #include "platform/Tray.h"
@@ -28,4 +29,5 @@ struct Ports {
     IDisplayLanguage& language;
     IDesktop& desktop;
     IAutostart& autostart;
+    INotificationPolicy& notificationPolicy;
 };

@@ -7,6 +7,7 @@
 #include "fakes/FakeHtmlWindow.h"
 #include "fakes/FakeKeyValueStore.h"
 #include "fakes/FakeNetworkStatus.h"
+#include "fakes/FakeNotificationPolicy.h"
 #include "fakes/FakeProfileFile.h"
 #include "fakes/FakeTray.h"
 #include "platform/Ports.h"
@@ -28,7 +29,10 @@ struct FakePorts {
     FakeDisplayLanguage language;
     FakeDesktop desktop;
     FakeAutostart autostart;
+    FakeNotificationPolicy notificationPolicy;
 
-    Ports ports{loop,  htmlWindows, dialogs, messageBox, tray,  store,    profile, module,
-                sound, shell,       network, browser,    clock, language, desktop, autostart};
+    Ports ports{loop,      htmlWindows,       dialogs, messageBox, tray,
+                store,     profile,           module,  sound,      shell,
+                network,   browser,           clock,   language,   desktop,
+                autostart, notificationPolicy};
 };

@@ -11,6 +11,7 @@
 
 #include "config/AppSettings.h"
 #include "config/Settings.h"
+#include "fakes/FakeNotificationPolicy.h"
 #include "integration/HtmlWindowHarness.h"
 #include "integration/PageInput.h"
 #include "integration/support/LoopbackHttpServer.h"
@@ -103,13 +104,16 @@ protected:
     EnvDisplayLanguage language;
     GdkDesktop desktop;
     XdgAutostart autostart;
+    FakeNotificationPolicy notificationPolicy;
     CSettingFrm frm;
 };
 
 TEST_F(SettingsWindowTest, OpensFillsPlaysAndSaves) {
     RecordingSound recorder(soundLog);
-    Ports ports{loop,     htmlWindows, dialogs, messageBox, tray,  store,    profile, module,
-                recorder, shell,       network, browser,    clock, language, desktop, autostart};
+    Ports ports{loop,      htmlWindows,       dialogs, messageBox, tray,
+                store,     profile,           module,  recorder,   shell,
+                network,   browser,           clock,   language,   desktop,
+                autostart, notificationPolicy};
     frm.Create(ports, 1);
     ASSERT_NE(frm.Window(), nullptr);
     // A choice with no sound was put right in the file at once.

@@ -111,10 +111,23 @@ TEST_F(ToastStackTest, SixMessagesFillTheStackAndMoveItDown) {
     RecordingSound sound(Artifact("toast-stack-sounds.log"));
     fake.network.online = false;
     AppSettings.webClientBaseUrl = "https://127.0.0.1:9";
-    Ports ports{loop,      *factory,      fake.dialogs, fake.messageBox,
-                fake.tray, fake.store,    fake.profile, fake.module,
-                sound,     fake.shell,    fake.network, fake.browser,
-                clock,     fake.language, desktop,      fake.autostart};
+    Ports ports{loop,
+                *factory,
+                fake.dialogs,
+                fake.messageBox,
+                fake.tray,
+                fake.store,
+                fake.profile,
+                fake.module,
+                sound,
+                fake.shell,
+                fake.network,
+                fake.browser,
+                clock,
+                fake.language,
+                desktop,
+                fake.autostart,
+                fake.notificationPolicy};
     g_sessionState = SignedOut;
     CMainDlg dlg(ports);
     ASSERT_TRUE(dlg.Create());

@@ -217,3 +217,35 @@ TEST(InstalledDataDirectories, TheTreeBesideTheExecutableComesBeforeTheConfigure
         EXPECT_EQ(InstalledDataDirectories(module), c.dirs) << c.executable;
     }
 }
+
+TEST_F(IncomingMessageTest, QuietDesktopHoldsBackToastAndSoundButNotTheTrayImage) {
+    struct Case {
+        const char* name;
+        bool doNotDisturb, fullscreen, toastAndSound;
+    } cases[] = {
+        {"neither", false, false, true},
+        {"do not disturb", true, false, false},
+        {"fullscreen window", false, true, false},
+        {"both", true, true, false},
+    };
+    fake.sound.existing = {fake.module.workingDirectory + "sound/sound1.wav"};
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int k = 0; k < CMainDlg::kToastCount; ++k) Toast(k)->visible = false;
+        fake.sound.played.clear();
+        fake.notificationPolicy.asked.clear();
+        fake.notificationPolicy.doNotDisturb = c.doNotDisturb;
+        fake.notificationPolicy.fullscreen = c.fullscreen;
+        dlg.m_tray.ChangeIcon(128);
+        Arrives(++n);
+        EXPECT_EQ(dlg.m_tray.IconData().iconId, 265);
+        EXPECT_EQ(Toast(0)->visible, c.toastAndSound);
+        EXPECT_EQ(fake.sound.played.size(), c.toastAndSound ? 1u : 0u);
+        EXPECT_EQ(dlg.m_lastSessionId, "s" + std::to_string(n)) << "a click still finds it";
+        if (!c.doNotDisturb) {
+            EXPECT_EQ(fake.notificationPolicy.asked, std::vector<Rect>{fake.desktop.WorkArea()})
+                << "the stack's own monitor is the one asked about";
+        }
+    }
+}
