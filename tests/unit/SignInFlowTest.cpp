@@ -214,7 +214,10 @@ TEST_F(ControllerTest, ClosingDuringACheckStopsAndJoinsTheWorker) {
         };
         ASSERT_TRUE(controller.Create());
         FakeHtmlWindow* login = ports.htmlWindows.WithPage(CMainDlg::kPageId);
-        FakeHtmlWindow* host = ports.htmlWindows.WithPage(CLoginDlg::kPageId);
+        FakeHtmlWindow* host = nullptr;
+        for (FakeHtmlWindow* w : ports.htmlWindows.created)
+            if (w && w->spec.ownWebProcess) host = w;
+        ASSERT_NE(host, nullptr);
         login->CompleteDocument("res:///html/login.html");
         host->formInputs = {"svcIptLgnID", "svcIptLgnPD", "signin_submit"};
         host->CompleteDocument(AppSettings.webClientBaseUrl + kSignInPath);
@@ -324,6 +327,7 @@ TEST_F(ControllerTest, ASignInAskedForDuringTheStartUpCheckFollowsIt) {
             if (c.quit) controller.OnMenuCommand(32783);
         };
         ASSERT_TRUE(controller.Create()) << c.name;
+        ports.loop.Pump();  // the start-up check runs from the loop
         ASSERT_NE(login, nullptr) << c.name;
         if (c.checks > 0) {
             ASSERT_TRUE(ports.loop.WaitForSend()) << c.name;

@@ -17,9 +17,9 @@ protected:
         const auto calls = CallsOf(Login(), "showLoginStatus");
         return calls.empty() || calls.back().empty() ? std::string() : calls.back()[0];
     }
-    size_t SignInPageLoads() const {
+    size_t SignInPageLoads() {
         size_t n = 0;
-        for (const auto& nav : fake.htmlWindows.WithPage(CLoginDlg::kPageId)->navigations)
+        for (const auto& nav : Host()->navigations)
             if (nav.url.find(kSignInPath) != std::string::npos) ++n;
         return n;
     }
