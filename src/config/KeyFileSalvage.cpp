@@ -3,6 +3,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "config/AsciiCase.h"
 #include "config/Utf8.h"
 
 namespace {
@@ -72,17 +73,6 @@ std::string Unescape(std::string_view raw) {
         }
     }
     return value;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
 }
 
 // The values with an index by key, so that a file of many lines is read in

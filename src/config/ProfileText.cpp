@@ -1,5 +1,6 @@
 #include "config/ProfileText.h"
 
+#include "config/AsciiCase.h"
 #include "config/Utf8.h"
 
 namespace {
@@ -9,17 +10,6 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && blank(s.front())) s.remove_prefix(1);
     while (!s.empty() && blank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -37,13 +27,14 @@ std::string ProfileValue(std::string_view fileText, std::string_view section,
         if (line.front() == '[') {
             const auto close = line.find(']');
             if (close != std::string_view::npos) {
-                inSection = EqualNoCase(Trim(line.substr(1, close - 1)), section);
+                inSection = EqualsIgnoringAsciiCase(Trim(line.substr(1, close - 1)), section);
             }
             continue;
         }
         if (!inSection) continue;
         const auto eq = line.find('=');
-        if (eq == std::string_view::npos || !EqualNoCase(Trim(line.substr(0, eq)), key)) continue;
+        if (eq == std::string_view::npos || !EqualsIgnoringAsciiCase(Trim(line.substr(0, eq)), key))
+            continue;
 
         std::string_view value = Trim(line.substr(eq + 1));
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
