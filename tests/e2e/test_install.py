@@ -13,9 +13,7 @@ import tempfile
 import unittest
 import xml.etree.ElementTree as ET
 
-from Xlib import X
-from Xlib.protocol import event as xevent
-
+import test_notifications
 from desktop import wait_for
 from test_signin import SignedInTest
 
@@ -162,15 +160,7 @@ class InstalledProgramTest(SignedInTest):
         self.tray.choose("Quit")
         self.assertEqual(self.proc.wait(timeout=15), 0)
 
-    def close_window(self, window_id):
-        """Asks the window manager to close the window, as its close box does."""
-        x = self.desktop.x
-        message = xevent.ClientMessage(
-            window=x.create_resource_object("window", window_id),
-            client_type=x.intern_atom("_NET_CLOSE_WINDOW"), data=(32, [0, 0, 0, 0, 0]))
-        x.screen().root.send_event(
-            message, event_mask=X.SubstructureRedirectMask | X.SubstructureNotifyMask)
-        x.sync()
+    close_window = test_notifications.Notifications.close_window
 
     def check_everything(self):
         self.check_files()
