@@ -1,5 +1,6 @@
 #include "fakes/FakeEventLoop.h"
 
+#include <chrono>
 #include <utility>
 
 WindowHandle FakeEventLoop::Register(IMessageTarget* target) {
@@ -91,6 +92,16 @@ bool FakeEventLoop::WaitForSend(int timeoutMs) {
     std::unique_lock lock(m_sentMutex);
     return m_sentArrived.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                   [&] { return !m_sent.empty(); });
+}
+
+bool FakeEventLoop::PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        Pump();
+        if (done()) return true;
+        std::unique_lock lock(m_sentMutex);
+        if (!m_sentArrived.wait_until(lock, end, [&] { return !m_sent.empty(); })) return done();
+    }
 }
 
 void FakeEventLoop::Advance(unsigned ms) {

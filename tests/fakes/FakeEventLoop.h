@@ -43,6 +43,10 @@ public:
     void Pump();
     // Waits (in real time, bounded) until another thread sends a message.
     bool WaitForSend(int timeoutMs = 5000);
+    // Pumps, and waits for other threads' messages, until `done` holds
+    // (bounded in real time). Use it where a worker may already have
+    // reported during an earlier pump.
+    bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
     // Moves virtual time on, firing due timers in order and pumping
     // messages after each.
     void Advance(unsigned ms);

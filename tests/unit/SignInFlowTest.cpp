@@ -330,9 +330,11 @@ TEST_F(ControllerTest, ASignInAskedForDuringTheStartUpCheckFollowsIt) {
         ports.loop.Pump();  // the start-up check runs from the loop
         ASSERT_NE(login, nullptr) << c.name;
         if (c.checks > 0) {
-            ASSERT_TRUE(ports.loop.WaitForSend()) << c.name;
-            ports.loop.Pump();
-            EXPECT_EQ(CallsOf(login, "showLoginStatus").back(), StringList{"2"}) << c.name;
+            // The worker may have reported within the pump above already.
+            EXPECT_TRUE(ports.loop.PumpUntil([&] {
+                auto shown = CallsOf(login, "showLoginStatus");
+                return !shown.empty() && shown.back() == StringList{"2"};
+            })) << c.name;
         }
         EXPECT_EQ(checks, c.checks) << c.name;
         controller.OnDestroy();
