@@ -82,10 +82,38 @@ std::string LowerAscii(std::string_view text) {
     return lower;
 }
 
+namespace {
+// The length of the scheme that begins the address ("https" of
+// "https://host"), or 0 when it begins with none. A bare "host:8080" has no
+// scheme: only a name followed by "://" counts.
+std::size_t SchemeLength(std::string_view url) {
+    const auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (url.empty() || !isAlpha(url[0])) return 0;
+    std::size_t i = 1;
+    while (i < url.size() && (isAlpha(url[i]) || (url[i] >= '0' && url[i] <= '9') ||
+                              url[i] == '+' || url[i] == '-' || url[i] == '.'))
+        ++i;
+    return url.substr(i, 3) == "://" ? i : 0;
+}
+}  // namespace
+
 std::string NormalizeWebUrl(std::string_view value) {
-    std::string url = LowerAscii(value);
-    if (url.find("http") == std::string::npos) url.insert(0, "http://");
-    return url;
+    std::string url(value);
+    std::size_t scheme = SchemeLength(url);
+    if (scheme == 0) {
+        url.insert(0, "http://");
+        scheme = 4;
+    }
+    // Scheme and host name are case-blind and compared as written
+    // elsewhere (the trusted origin, cookies); the path, query and a user
+    // name are the site's and keep their case.
+    const std::size_t authority = scheme + 3;
+    std::size_t end = url.find_first_of("/?#", authority);
+    if (end == std::string::npos) end = url.size();
+    const std::size_t at = url.rfind('@', end);
+    const std::size_t host = at != std::string::npos && at >= authority ? at + 1 : authority;
+    return LowerAscii(std::string_view(url).substr(0, scheme)) + url.substr(scheme, host - scheme) +
+           LowerAscii(std::string_view(url).substr(host, end - host)) + url.substr(end);
 }
 
 int LeadingInteger(std::string_view text) {

@@ -56,8 +56,9 @@ void LoadSettings(IKeyValueStore& store, IProfileFile& profile, IModulePath& mod
 bool IsTrueText(std::string_view text);
 // ASCII letters lower-cased, everything else kept.
 std::string LowerAscii(std::string_view text);
-// The configured web-client address: lower-cased, "http://" in front unless
-// it mentions "http" somewhere.
+// The configured web-client address with its scheme and host name
+// lower-cased, and "http://" in front when it names no scheme; the rest is
+// kept as written.
 std::string NormalizeWebUrl(std::string_view value);
 // The leading decimal number of the text (blanks and a sign before it are
 // allowed); 0 when there is none; out-of-range numbers are clamped.
