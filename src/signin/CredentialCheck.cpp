@@ -39,7 +39,9 @@ bool StartsWithSpace(const std::string& s, std::size_t at, std::size_t& length) 
     return false;
 }
 
-std::string TrimSpace(const std::string& s) {
+}  // namespace
+
+std::string TrimCredential(const std::string& s) {
     std::size_t first = 0, length = 0;
     while (first < s.size() && StartsWithSpace(s, first, length)) first += length;
     std::size_t last = s.size();
@@ -52,6 +54,8 @@ std::string TrimSpace(const std::string& s) {
     }
     return s.substr(first, last - first);
 }
+
+namespace {
 
 std::string ErrorCode(const std::string& body) {
     CXmlDocumentWrapper document;
@@ -84,8 +88,8 @@ int ReadCredentialAnswer(std::uint32_t status, const std::string& body, std::str
 int CheckCredentials(INetworkStatus& network, const StringList& cookies, std::string email,
                      std::string password, std::string& userId, const std::atomic<bool>* cancel) {
     try {
-        const std::string body = "username=" + UrlEncode(TrimSpace(email)) +
-                                 "&password=" + UrlEncode(TrimSpace(password));
+        const std::string body = "username=" + UrlEncode(TrimCredential(email)) +
+                                 "&password=" + UrlEncode(TrimCredential(password));
         std::string response;
         std::uint32_t status = 0;
         RequestLimits limits;

@@ -17,6 +17,11 @@ enum : int {
     kCredentialsServiceError = 500,  // an answer with any other status
 };
 
+// White space at both ends of a typed address or password is never part of
+// it: ASCII blanks and the Unicode spaces (no-break, ideographic, ...) are
+// cut, characters are never split. The one trim of sign-in and check.
+std::string TrimCredential(const std::string& text);
+
 // The service's address: MURMEL_AUTH_URL from the environment when set (for
 // development and tests), else the built-in one, with the check's path.
 std::string CredentialCheckUrl();

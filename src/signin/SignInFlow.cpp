@@ -1,28 +1,17 @@
 // Signing in: the credential check on a worker thread, then the service's
 // own sign-in form filled and submitted in the web-client window, and the
 // service's confirmation. Also the user's sign-out.
-#include <cwctype>
-
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
 #include "controller/CMainDlg.h"
 #include "controller/SessionState.h"
 #include "platform/Messages.h"
+#include "signin/CredentialCheck.h"
 
 namespace {
 constexpr unsigned kWatchdogMs = 15000;
 constexpr const char* kServerError = "Sever error.\nPlease try again later.";
-
-// Trims white space at both ends, as the C library classifies it, on the
-// decoded characters so that multibyte text is never cut.
-std::string Trim(const std::string& text) {
-    auto isSpace = [](unsigned char c) { return c < 0x80 && std::iswspace(c); };
-    size_t begin = 0, end = text.size();
-    while (begin < end && isSpace(text[begin])) ++begin;
-    while (end > begin && isSpace(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
 
 StringList SplitAll(const std::string& text, char sep) {
     StringList parts;
@@ -105,9 +94,9 @@ void CMainDlg::Signin() {
         return;
     }
     ReadPageData();
-    m_strEmail = Trim(m_strEmail);
+    m_strEmail = TrimCredential(m_strEmail);
     if (m_strEmail.empty()) return;
-    m_strPassword = Trim(m_strPassword);
+    m_strPassword = TrimCredential(m_strPassword);
     if (m_strPassword.empty()) return;
     if (m_strEmail == m_strEmailHint || m_strPassword == m_strPasswordHint) return;
     if (g_sessionState == SigningIn) return;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "fakes/FakeNetworkStatus.h"
 #include "net/HttpRequest.h"
@@ -99,4 +100,19 @@ TEST(CredentialCheck, OfflineGivesZeroAndKeepsTheUserId) {
     EXPECT_EQ(CheckCredentials(offline, {}, "a@b.example", "pw", userId), 0);
     EXPECT_EQ(userId, "kept");
     EXPECT_EQ(offline.asked, 1);
+}
+
+TEST(TrimCredential, CutsEveryWhiteSpaceAtTheEndsAndNoCharacter) {
+    const std::pair<std::string, std::string> cases[] = {
+        {" \t\r\nkim@example.org\v\f", "kim@example.org"},
+        {"\xC2\xA0kim@example.org\xC2\xA0", "kim@example.org"},          // no-break
+        {"\xE3\x80\x80\xE2\x80\x83kim\xE2\x80\xAF\xE2\x81\x9F", "kim"},  // wide ones
+        {"a\u00A0b", "a\u00A0b"},                                        // inside stays
+        // Letters whose last byte is that of a space (U+0085 ends in 0x85).
+        {"\xC3\x85se\xC3\x85", "\xC3\x85se\xC3\x85"},
+        {"\xE2\x80\x8B", "\xE2\x80\x8B"},  // a zero-width space is no white space
+        {"\xC2\xA0 \xE3\x80\x80", ""},
+        {"", ""},
+    };
+    for (const auto& [text, trimmed] : cases) EXPECT_EQ(TrimCredential(text), trimmed) << text;
 }

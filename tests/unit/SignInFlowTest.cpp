@@ -18,6 +18,21 @@ TEST_F(ControllerTest, TrimmedCredentialsAreCheckedAndFilledIntoTheServiceForm) 
     EXPECT_EQ(g_sessionState, SigningIn);
 }
 
+TEST_F(ControllerTest, UnicodeSpacesAroundTheAddressAreNeitherSubmittedNorRemembered) {
+    AppSettings.rememberEmail = true;
+    UseSettingsStore(&fake.store, &fake.profile);
+    Start();
+    // A no-break space before, an ideographic one after, as pasted text has.
+    TypeAndSignIn("\xC2\xA0kim@example.org\xE3\x80\x80", "secret\xE2\x80\xAF");
+    FinishCheck();
+    EXPECT_EQ(checkedEmail, "kim@example.org");
+    EXPECT_EQ(Host()->formValues["svcIptLgnID"], "kim@example.org");
+    EXPECT_EQ(Host()->formValues["svcIptLgnPD"], "secret");
+    Host()->External("SigninOk", {"SUCCESS,token,x"});
+    EXPECT_EQ(fake.store.values["email"], "kim@example.org");
+    UseSettingsStore(nullptr, nullptr);
+}
+
 TEST_F(ControllerTest, RejectedCredentialsShowTheirMessageAndTheTrimmedFields) {
     const std::pair<int, const char*> cases[] = {{400, "2"}, {430, "4"}, {460, "5"}};
     Start();
