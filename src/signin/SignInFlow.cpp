@@ -233,7 +233,12 @@ void CMainDlg::SigninOk(const std::string& value) {
     if (AppSettings.rememberEmail) WriteSetting("ETC", "email", m_strEmail);
     m_window->Hide();
     CallAppToScript(102, m_signinInfo->token);
-    if (IHtmlWindow* host = m_host.Window()) host->Show();
+    // The window may still be disabled by a logout notice that was closed
+    // without OK; the new session's web client must take input.
+    if (IHtmlWindow* host = m_host.Window()) {
+        host->Enable(true);
+        host->Show();
+    }
 }
 
 void CMainDlg::OnSigninWatchdog() {

@@ -26,6 +26,22 @@ TEST_F(ControllerTest, ServiceLogoutWithTheWebClientOpenKeepsItBehindTheNotice) 
     EXPECT_TRUE(Login()->visible);
 }
 
+TEST_F(ControllerTest, ASignInAfterTheNoticeWasClosedWithoutOkShowsAWebClientTakingInput) {
+    Start();
+    SignInAs("tok");
+    Host()->External("ScriptToApp", {"302", ""});
+    // Escape, or the window manager closing it: the notice only hides.
+    Notice()->events->OnDismiss();
+    fake.loop.Pump();
+    EXPECT_FALSE(Host()->enabled);
+    dlg.OnMenuCommand(32780);  // Sign In
+    EXPECT_TRUE(Login()->visible);
+    SignInAs("tok2");
+    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_TRUE(Host()->visible);
+    EXPECT_TRUE(Host()->enabled);
+}
+
 TEST_F(ControllerTest, ServiceLogoutWithTheWebClientHiddenSendsItBackToTheSignInPage) {
     Start();
     SignInAs("tok");
