@@ -60,6 +60,9 @@ bool CMainDlg::Create() {
     m_window->BindData("input_password", DataKind::InputValue);
     m_window->BindData("checkbox_email", DataKind::Checkbox);
     m_window->SetDragHandles({"head_title", "logo", "logoimg"});
+    // Boxes keep input from the login window only: toasts and the web
+    // client go on taking clicks while one is open.
+    m_ports.messageBox.SetOwner(m_window.get());
     return OnInitDialog();
 }
 
@@ -218,6 +221,7 @@ void CMainDlg::OnDestroy() {
     m_logoutNotice.Destroy();
     m_accountDlg.Destroy();
     m_hWnd = 0;
+    m_ports.messageBox.SetOwner(nullptr);
     m_window.reset();
     g_pMainDlg = nullptr;
 }

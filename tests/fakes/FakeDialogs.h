@@ -56,8 +56,10 @@ public:
     };
     MessageBoxAnswer Show(const std::string& text, const std::string& title,
                           MessageBoxButtons buttons, MessageBoxIcon icon) override;
+    void SetOwner(IHtmlWindow* window) override { owner = window; }
 
     std::vector<Shown> shown;
+    IHtmlWindow* owner = nullptr;
     // Answers in order; when none is left the box answers Ok or Yes.
     std::deque<MessageBoxAnswer> answers;
     // Runs while the box is open, as the nested loop would run events.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,7 @@ TEST_F(MessageBoxTest, EnterChoosesTheAffirmativeButton) {
     EXPECT_EQ(Answer(MessageBoxButtons::YesNo, MessageBoxIcon::None, "Return"),
               MessageBoxAnswer::Yes);
     EXPECT_EQ(m_seenText, "Do you want to sign out?");
-    EXPECT_TRUE(m_modal);
+    EXPECT_FALSE(m_modal);  // no owner: it blocks nothing
     EXPECT_EQ(Answer(MessageBoxButtons::OkCancel, MessageBoxIcon::Warning, "Return"),
               MessageBoxAnswer::Ok);
     EXPECT_EQ(Answer(MessageBoxButtons::Ok, MessageBoxIcon::Information, "Return"),
@@ -96,6 +97,96 @@ TEST_F(MessageBoxTest, EachBoxIsNotedInTheMessageLogWhenAsked) {
         noted.push_back(entry["text"].asString());
     }
     EXPECT_EQ(noted, texts);
+}
+
+// A window that counts the clicks on the button filling it.
+struct ClickTarget {
+    explicit ClickTarget(int left)
+        : window(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))), x(left) {
+        GtkWidget* button = gtk_button_new_with_label("target");
+        g_signal_connect(button, "clicked",
+                         G_CALLBACK(+[](GtkButton*, gpointer n) { ++*static_cast<int*>(n); }),
+                         &clicks);
+        gtk_container_add(GTK_CONTAINER(window), button);
+        gtk_window_set_default_size(window, 120, 80);
+        gtk_window_move(window, x, 0);
+        gtk_widget_show_all(GTK_WIDGET(window));
+    }
+    ~ClickTarget() { gtk_widget_destroy(GTK_WIDGET(window)); }
+    // Where a click lands on the button: the window stands where it was
+    // moved, as there is no window manager.
+    std::string Middle() const { return std::to_string(x + 60) + " 40"; }
+    GtkWindow* window;
+    int x;
+    int clicks = 0;
+};
+
+// Runs the loop until done() holds or about ten seconds have passed.
+bool Iterate(const std::function<bool()>& done) {
+    for (int i = 0; i < 1000 && !done(); ++i) {
+        while (gtk_events_pending()) gtk_main_iteration();
+        g_usleep(10000);
+    }
+    return done();
+}
+
+TEST_F(MessageBoxTest, ABoxKeepsClicksFromItsOwnerAndFromNoOtherWindow) {
+    ClickTarget owner(0), other(300);
+    ASSERT_TRUE(Iterate([&] {
+        return gtk_widget_get_mapped(GTK_WIDGET(owner.window)) &&
+               gtk_widget_get_mapped(GTK_WIDGET(other.window));
+    }));
+    GtkMessageBox box;
+    box.SetOwnerWindow(owner.window);
+    struct Seen {
+        bool modalToOwner = false;
+        bool clicked = false;
+        int tries = 0;
+    } seen;
+    // Once the box is up: a click on the owner, then one on the other
+    // window, from one pointer in that order; the other window's click
+    // shows both were handled. Then the box is answered.
+    const std::string clicks =
+        "xdotool mousemove " + owner.Middle() + " click 1 mousemove " + other.Middle() + " click 1";
+    struct Step {
+        GtkWindow* owner;
+        ClickTarget* other;
+        Seen* seen;
+        std::string clicks;
+    } step{owner.window, &other, &seen, clicks};
+    g_timeout_add(
+        20,
+        [](gpointer data) -> gboolean {
+            auto* s = static_cast<Step*>(data);
+            GtkWindow* dialog = FindVisibleWindow(GTK_TYPE_MESSAGE_DIALOG, "Murmel Alarm");
+            if (++s->seen->tries > 1000) {
+                if (dialog) gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+                return G_SOURCE_REMOVE;
+            }
+            if (!dialog || !gtk_widget_get_mapped(GTK_WIDGET(dialog))) return G_SOURCE_CONTINUE;
+            if (!s->seen->clicked) {
+                s->seen->modalToOwner = gtk_window_get_modal(dialog) &&
+                                        gtk_window_get_transient_for(dialog) == s->owner;
+                g_spawn_command_line_async(s->clicks.c_str(), nullptr);
+                s->seen->clicked = true;
+                return G_SOURCE_CONTINUE;
+            }
+            if (s->other->clicks == 0) return G_SOURCE_CONTINUE;
+            gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+            return G_SOURCE_REMOVE;
+        },
+        &step);
+    EXPECT_EQ(box.Show("Open", "Murmel Alarm", MessageBoxButtons::Ok, MessageBoxIcon::None),
+              MessageBoxAnswer::Ok);
+    EXPECT_TRUE(seen.modalToOwner);
+    EXPECT_EQ(other.clicks, 1);
+    EXPECT_EQ(owner.clicks, 0);
+
+    // With the box gone, the owner takes clicks again.
+    g_spawn_command_line_async(("xdotool mousemove " + owner.Middle() + " click 1").c_str(),
+                               nullptr);
+    EXPECT_TRUE(Iterate([&] { return owner.clicks == 1; }));
+    box.SetOwnerWindow(nullptr);
 }
 
 }  // namespace

@@ -20,6 +20,10 @@ TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
     EXPECT_TRUE(fake.tray.shown);
     EXPECT_EQ(fake.tray.current.iconId, 266);
     EXPECT_EQ(fake.tray.current.tooltip, "Murmel Alarm");
+    // Message boxes keep input from the login window alone, until it goes.
+    EXPECT_EQ(fake.messageBox.owner, Login());
+    dlg.OnDestroy();
+    EXPECT_EQ(fake.messageBox.owner, nullptr);
 }
 
 TEST_F(ControllerTest, ToastsStandInAColumnAboveTheWorkAreaCorner) {

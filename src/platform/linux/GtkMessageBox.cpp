@@ -1,10 +1,11 @@
 #include "platform/linux/GtkMessageBox.h"
 
-#include <gtk/gtk.h>
 #include <json/json.h>
 
 #include <cstdlib>
 #include <fstream>
+
+#include "platform/linux/WebKitHtmlWindow.h"
 
 namespace {
 
@@ -56,26 +57,80 @@ void NoteBox(const std::string& text, const std::string& title) {
     std::ofstream(path, std::ios::app) << Json::writeString(writer, line) << "\n";
 }
 
+// Ends the nested loop of Show with the box's answer.
+struct BoxRun {
+    GMainLoop* loop = nullptr;
+    gint response = GTK_RESPONSE_NONE;
+
+    static void OnResponse(GtkDialog*, gint response, gpointer data) {
+        auto* run = static_cast<BoxRun*>(data);
+        run->response = response;
+        g_main_loop_quit(run->loop);
+    }
+};
+
 }  // namespace
+
+GtkMessageBox::~GtkMessageBox() {
+    SetOwnerWindow(nullptr);
+    if (m_group) g_object_unref(m_group);
+}
+
+void GtkMessageBox::SetOwner(IHtmlWindow* owner) {
+    auto* window = dynamic_cast<WebKitHtmlWindow*>(owner);
+    SetOwnerWindow(window ? window->Window() : nullptr);
+}
+
+void GtkMessageBox::SetOwnerWindow(GtkWindow* owner) {
+    if (m_owner) {
+        gtk_window_group_remove_window(m_group, m_owner);
+        g_object_remove_weak_pointer(G_OBJECT(m_owner), reinterpret_cast<gpointer*>(&m_owner));
+    }
+    m_owner = owner;
+    if (!m_owner) return;
+    // A group of the owner's own: a grab counts only inside its group, and
+    // every other window stays in GTK's default one.
+    if (!m_group) m_group = gtk_window_group_new();
+    gtk_window_group_add_window(m_group, m_owner);
+    g_object_add_weak_pointer(G_OBJECT(m_owner), reinterpret_cast<gpointer*>(&m_owner));
+}
 
 MessageBoxAnswer GtkMessageBox::Show(const std::string& text, const std::string& title,
                                      MessageBoxButtons buttons, MessageBoxIcon icon) {
     ButtonSet set = Buttons(buttons);
-    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, MessageType(icon),
+    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GtkDialogFlags(0), MessageType(icon),
                                                set.gtk, "%s", text.c_str());
     GtkWindow* window = GTK_WINDOW(dialog);
     gtk_window_set_title(window, title.c_str());
     gtk_window_set_keep_above(window, TRUE);
     gtk_window_set_position(window, GTK_WIN_POS_CENTER);
+    // Modal to the owner alone. A box modal to nothing in particular would
+    // be taken by the window manager as modal to every window of the
+    // program, so a box without an owner on screen is not modal at all.
+    // The owner counts once it has been on screen: until then the window
+    // manager knows no window for the box to belong to.
+    GtkWindowGroup* group = m_owner ? m_group : gtk_window_group_new();
+    gtk_window_group_add_window(group, window);
+    if (m_owner && gtk_widget_get_realized(GTK_WIDGET(m_owner))) {
+        gtk_window_set_transient_for(window, m_owner);
+        gtk_window_set_modal(window, TRUE);
+    }
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), set.defaultResponse);
     if (GtkWidget* button =
             gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), set.defaultResponse))
         gtk_widget_grab_focus(button);
+    BoxRun run;
+    run.loop = g_main_loop_new(nullptr, FALSE);
+    // Escape and the close box answer GTK_RESPONSE_DELETE_EVENT.
+    g_signal_connect(dialog, "response", G_CALLBACK(BoxRun::OnResponse), &run);
     gtk_window_present(window);
     NoteBox(text, title);
-    gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    g_main_loop_run(run.loop);
+    g_main_loop_unref(run.loop);
+    g_signal_handlers_disconnect_by_data(dialog, &run);
     gtk_widget_destroy(dialog);
-    switch (response) {
+    if (group != m_group) g_object_unref(group);
+    switch (run.response) {
         case GTK_RESPONSE_OK:
             return MessageBoxAnswer::Ok;
         case GTK_RESPONSE_CANCEL:
