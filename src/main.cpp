@@ -8,6 +8,7 @@
 
 #include "app/CMainApp.h"
 #include "app/CommandLine.h"
+#include "platform/linux/AppIcon.h"
 #include "platform/linux/CanberraSound.h"
 #include "platform/linux/DesktopNotificationPolicy.h"
 #include "platform/linux/EnvDisplayLanguage.h"
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Murmel Alarm needs an X11 display (DISPLAY is not usable).\n");
         return 1;
     }
+    UseAppIcon();
     GlibEventLoop loop;
     UnixSingleInstance instance;
     std::unique_ptr<LinuxDesktop> desktop;

@@ -200,6 +200,17 @@ class Desktop:
             self.x.intern_atom("_NET_ACTIVE_WINDOW"), X.AnyPropertyType)
         return prop.value[0] if prop and len(prop.value) else 0
 
+    def icon_sizes(self, window_id):
+        """The (width, height) of each image in the window's _NET_WM_ICON."""
+        win = self.x.create_resource_object("window", window_id)
+        prop = win.get_full_property(self.x.intern_atom("_NET_WM_ICON"), X.AnyPropertyType)
+        data = list(prop.value) if prop else []
+        sizes = []
+        while len(data) >= 2 and data[0] * data[1] <= len(data) - 2:
+            sizes.append((data[0], data[1]))
+            data = data[2 + data[0] * data[1]:]
+        return sizes
+
     def wait_rendered(self, window_id, timeout=20.0):
         """Waits until the window shows more than a plain background."""
         def colours():

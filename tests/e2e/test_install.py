@@ -142,11 +142,17 @@ class InstalledProgramTest(SignedInTest):
         with open(os.path.join(xdg, "murmel-alarm", "config.ini"), "w") as f:
             f.write(self.service.config_ini())
         sounds = os.path.join(self.desktop.root, "sounds.log")
-        self.relaunch({"XDG_CONFIG_DIRS": xdg, "MURMEL_SOUND_LOG": sounds}, cwd=empty)
+        # The desktop knows the installed icons, as it knows a package's.
+        data_dirs = os.path.join(self.prefix, "share") + ":/usr/share"
+        self.relaunch({"XDG_CONFIG_DIRS": xdg, "XDG_DATA_DIRS": data_dirs,
+                       "MURMEL_SOUND_LOG": sounds}, cwd=empty)
 
         login = self.desktop.x.create_resource_object("window", self.login)
         self.assertEqual(login.get_wm_class(),
                          ("murmel-alarm", desktop_entry["StartupWMClass"]))
+        # The window's icon is the installed one, by its name: only that has
+        # a 256-pixel image.
+        self.assertIn((256, 256), self.desktop.icon_sizes(self.login))
 
         self.sign_in("demo@murmel.test", "demo1234")
         client = wait_for(self.web_client, timeout=40, what="web-client window")[0]
