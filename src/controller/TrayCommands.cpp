@@ -151,8 +151,10 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
             CallAppToScript(308, "");
             break;
         case UWM_NOTICE_DONE:
+            // A sign-in may have followed the notice's closing already.
+            if (g_sessionState != SignedOut) break;
             DismissLogoutNotice();
-            ShowController();
+            if (wParam == 1) ShowController();
             break;
         case UWM_ACTIVATE:
             BringForward();

@@ -36,10 +36,14 @@ void CPopupDlg::ShowNotice() {
 
 void CPopupDlg::OnButton(DialogButton button) {
     if (button != DialogButton::Ok) return OnDismiss();
-    if (m_loop) m_loop->Post(m_hMainWnd, UWM_NOTICE_DONE);
+    if (m_loop) m_loop->Post(m_hMainWnd, UWM_NOTICE_DONE, 1);
     if (m_dialog) m_dialog->Hide();
 }
 
 void CPopupDlg::OnDismiss() {
     if (m_dialog) m_dialog->Hide();
+    // The web client behind the notice is disabled and its session is
+    // gone: the controller gets it ready for the next sign-in all the same,
+    // but only OK asks for the login window.
+    if (m_loop) m_loop->Post(m_hMainWnd, UWM_NOTICE_DONE, 0);
 }

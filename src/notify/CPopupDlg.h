@@ -17,8 +17,10 @@ public:
     // Shows the notice in front of everything.
     void ShowNotice();
 
-    // OK (or Enter) asks the controller to get ready for a new sign-in;
-    // Escape only hides the notice.
+    // OK (or Enter) asks the controller to get ready for a new sign-in
+    // and show the login window; Escape or the window manager's close asks
+    // it to get ready without showing anything (wParam 1 and 0 of
+    // UWM_NOTICE_DONE).
     void OnButton(DialogButton button) override;
     void OnDismiss() override;
 

@@ -30,10 +30,17 @@ TEST_F(ControllerTest, ASignInAfterTheNoticeWasClosedWithoutOkShowsAWebClientTak
     Start();
     SignInAs("tok");
     Host()->External("ScriptToApp", {"302", ""});
-    // Escape, or the window manager closing it: the notice only hides.
+    Host()->CompleteDocument(AppSettings.webClientBaseUrl + "/client/index.html");
+    // Escape, or the window manager closing it: the web client goes back,
+    // enabled, to the sign-in page; the login window stays hidden.
     Notice()->events->OnDismiss();
     fake.loop.Pump();
-    EXPECT_FALSE(Host()->enabled);
+    EXPECT_FALSE(Notice()->visible);
+    EXPECT_FALSE(Host()->visible);
+    EXPECT_TRUE(Host()->enabled);
+    EXPECT_EQ(Host()->navigations.back().url, AppSettings.webClientBaseUrl + kSignInPath);
+    EXPECT_FALSE(Login()->visible);
+    Host()->enabled = false;   // however it came to be disabled still
     dlg.OnMenuCommand(32780);  // Sign In
     EXPECT_TRUE(Login()->visible);
     SignInAs("tok2");
