@@ -144,8 +144,9 @@ void CMainDlg::WritePageData() {
 void CMainDlg::ShapeWindow() {
     m_window->Resize(kWidth, kHeight);
     m_window->SetRoundedRegion(kCornerEllipse, kCornerEllipse);
+    // Before its page has loaded this shows nothing; the first load shows
+    // the window, in front.
     ShowController();
-    m_window->SetForeground();
 }
 
 // The login window never shows before its page has loaded: until then a

@@ -60,6 +60,7 @@ TEST_F(ControllerTest, LoginWindowShowsOnlyOnceItsPageHasLoaded) {
     ASSERT_TRUE(dlg.Create());
     FakeHtmlWindow* login = Login();
     EXPECT_FALSE(login->visible);
+    EXPECT_EQ(login->foregroundCount, 0);  // not asked to come forward unseen
     EXPECT_EQ(login->GetRect().Width(), 281);
     EXPECT_EQ(login->GetRect().Height(), 387);
     EXPECT_EQ(login->region, (Point{17, 17}));

@@ -3,6 +3,8 @@
 #include <json/json.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 
 #include "net/Utf8Text.h"
 #include "platform/linux/PageScripts.h"
@@ -124,6 +126,23 @@ void CallFinished(GObject* source, GAsyncResult* async, gpointer data) {
     }
     g_object_unref(value);
     Finish(pending, result);
+}
+
+// Tests outside the process cannot tell when a page has loaded: with
+// MURMEL_PAGE_LOG set, each loaded top-level page is noted there as one JSON
+// line with the window's title and the monotonic clock in microseconds, the
+// clock Python's time.monotonic reads.
+void NotePageLoaded(const std::string& url, GtkWindow* window) {
+    const char* path = std::getenv("MURMEL_PAGE_LOG");
+    if (!path || !*path) return;
+    Json::Value line;
+    line["url"] = url;
+    const char* title = gtk_window_get_title(window);
+    line["title"] = title ? title : "";
+    line["monotonicUs"] = Json::Int64(g_get_monotonic_time());
+    Json::StreamWriterBuilder writer;
+    writer["indentation"] = "";
+    std::ofstream(path, std::ios::app) << Json::writeString(writer, line) << "\n";
 }
 
 gboolean ReportNoDocument(gpointer data) {
@@ -454,6 +473,7 @@ void WebKitHtmlWindow::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event,
         // not have defined the functions the program calls.
         self->m_hasDocument = true;
         const std::string url = self->CurrentUrl();
+        NotePageLoaded(url, self->Window());
         self->m_events->OnDocumentComplete(url, true);
         if (!self->m_site->Trusts(url)) self->m_events->OnForeignDocument(url);
     }
