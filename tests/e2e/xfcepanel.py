@@ -52,6 +52,8 @@ CHANNEL = f"""<?xml version="1.0" encoding="UTF-8"?>
 
 class XfcePanel:
     def __init__(self, desktop):
+        if not XFCONFD:
+            raise RuntimeError("xfconfd not found: install xfconf (scripts/deps.txt)")
         self.desktop = desktop
         channel_dir = os.path.join(desktop.env["XDG_CONFIG_HOME"], "xfce4", "xfconf",
                                    "xfce-perchannel-xml")
