@@ -31,6 +31,7 @@ void CMainDlg::RefreshTrayIcon() {
     m_tray.Install(this, "Murmel " + m_strAlarm,
                    g_sessionState == SignedIn ? kIconSignedIn : kIconSignedOut);
     m_tray.RevealIcon();
+    m_ports.tray.SetMenu(TrayMenu());
 }
 
 std::vector<TrayMenuItem> CMainDlg::TrayMenu() const {

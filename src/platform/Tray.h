@@ -45,4 +45,8 @@ public:
     virtual bool Delete() = 0;
     // Shows a menu at the pointer where the host leaves menus to the item.
     virtual void PopupMenu(const std::vector<TrayMenuItem>& items, Point at) = 0;
+    // The menu for the state of the moment, kept ready where the host draws
+    // menus itself: such a host opens the items it holds and only then asks
+    // for them again, too late to change what it shows.
+    virtual void SetMenu(const std::vector<TrayMenuItem>& items) = 0;
 };

@@ -23,6 +23,7 @@ public:
     bool Modify(const TrayIconData& icon) override;
     bool Delete() override;
     void PopupMenu(const std::vector<TrayMenuItem>& items, Point at) override;
+    void SetMenu(const std::vector<TrayMenuItem>& items) override { menu = items; }
 
     // The host goes away and loses the icon; adds fail until Restart.
     void Stop();
@@ -38,6 +39,7 @@ public:
     // What the host shows now.
     bool shown = false;
     TrayIconData current;
+    std::vector<TrayMenuItem> menu;  // as a host that draws it holds it
     std::vector<Call> calls;
     ITrayEvents* events() const { return m_events; }
     int Count(Op op) const;

@@ -54,6 +54,7 @@ public:
     bool Modify(const TrayIconData&) override { return true; }
     bool Delete() override { return true; }
     void PopupMenu(const std::vector<TrayMenuItem>&, Point) override {}
+    void SetMenu(const std::vector<TrayMenuItem>&) override {}
 };
 
 class SettingsWindowTest : public ::testing::Test {

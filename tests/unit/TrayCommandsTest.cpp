@@ -41,6 +41,20 @@ TEST_F(ControllerTest, SignedInMenuShowsTheAddressEvenWhenEmpty) {
     EXPECT_TRUE(fake.messageBox.shown.empty());
 }
 
+TEST_F(ControllerTest, MenuAHostHoldsFollowsEachStateChangeWithoutAClick) {
+    // A panel that draws the menu shows what it holds before it asks again.
+    const StringList signedOut{"Sign In", "Settings", "-", "Quit"};
+    Start();
+    EXPECT_EQ(Texts(fake.tray.menu), signedOut);
+    SignInAs("tok");
+    EXPECT_EQ(Texts(fake.tray.menu),
+              (StringList{"kim@example.org", "-", "Open", "Sign Out", "Settings", "-", "Quit"}));
+    fake.messageBox.answers = {MessageBoxAnswer::Yes};
+    fake.tray.ChooseCommand(32786);
+    EXPECT_EQ(Texts(fake.tray.menu), signedOut);
+    EXPECT_EQ(fake.tray.Count(FakeTray::Op::Popup), 0);
+}
+
 TEST_F(ControllerTest, NewMessageImageStaysUntilATrayClick) {
     Start();
     SignInAs("tok");

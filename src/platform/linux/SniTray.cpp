@@ -354,6 +354,10 @@ void SniTray::PopupMenu(const std::vector<TrayMenuItem>& items, Point at) {
     });
 }
 
+void SniTray::SetMenu(const std::vector<TrayMenuItem>& items) {
+    if (m_menu) m_menu->SetItems(items);
+}
+
 void SniTray::ApplyChanges(const TrayIconData& before) {
     if (m_legacy) {
         m_legacy->Update(m_icon);

@@ -34,6 +34,7 @@ public:
     bool Modify(const TrayIconData& icon) override;
     bool Delete() override;
     void PopupMenu(const std::vector<TrayMenuItem>& items, Point at) override;
+    void SetMenu(const std::vector<TrayMenuItem>& items) override;
 
     // The item's well-known name on the session bus.
     const std::string& BusName() const { return m_busName; }
