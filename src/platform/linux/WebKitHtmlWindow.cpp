@@ -449,6 +449,11 @@ void WebKitHtmlWindow::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event,
         self->m_committed = true;
         self->m_mirror.clear();
         self->m_written.clear();
+    } else if (event == WEBKIT_LOAD_FINISHED && self->m_replacedLoad) {
+        // The end of the load given up for the one started in OnTlsErrors:
+        // no page is there yet, and the address is empty, which no origin
+        // check would pass.
+        self->m_replacedLoad = false;
     } else if (event == WEBKIT_LOAD_FINISHED) {
         // A document counts once it has loaded: before that its scripts may
         // not have defined the functions the program calls.
@@ -522,6 +527,7 @@ gboolean WebKitHtmlWindow::OnTlsErrors(WebKitWebView* view, const char* failingU
     auto* self = static_cast<WebKitHtmlWindow*>(data);
     if (!failingUri || !self->m_context.AcceptCertificate(certificate, failingUri)) return FALSE;
     self->m_requested = failingUri;
+    self->m_replacedLoad = true;
     webkit_web_view_load_uri(view, failingUri);
     return TRUE;
 }

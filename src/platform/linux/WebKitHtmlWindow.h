@@ -116,6 +116,9 @@ private:
     WebKitUserContentManager* m_content = nullptr;
     GCancellable* m_cancel = nullptr;
     bool m_hasDocument = false;
+    // The load whose certificate was accepted was replaced by a new one; the
+    // engine still reports the end of the failed one, which left no document.
+    bool m_replacedLoad = false;
     // The last load the program asked for, and whether a document of it (or
     // of a page it led to) has been committed since.
     std::string m_requestUrl;
