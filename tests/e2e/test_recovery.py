@@ -85,9 +85,9 @@ class WebProcessEnds(test_notifications.Notifications):
             ready = len(self.service.requests("/account/reported"))
             self.kill(victims)
             # The web client's new process is up once its sign-in page said
-            # again that it is ready; killing it while it starts would test
-            # the engine's start-up instead.
-            if victims != [first]:
+            # again that it is ready; killing it while it starts, as the next
+            # round does, would test the engine's start-up instead.
+            if victims == [second]:
                 wait_for(lambda: len(self.service.requests("/account/reported")) > ready,
                          what=f"the sign-in page ready after killing {victims}")
             # A lost page leaves the window empty until it has loaded again,
