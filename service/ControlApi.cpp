@@ -77,7 +77,26 @@ void EventRoute(Server& server, SoupServerMessage* msg) {
     if (!ok) return RespondError(msg, SOUP_STATUS_BAD_REQUEST, error);
 
     long long id = 0;
-    if (type == "message") {
+    if (type == "messages") {
+        // Several new messages at once: the web client hears them together.
+        const Json::Value& list = body["messages"];
+        if (!list.isArray() || list.empty())
+            return RespondError(msg, SOUP_STATUS_BAD_REQUEST, "messages must be a list");
+        for (const Json::Value& item : list)
+            if (!item.isObject() || !item["sender"].isString() || !item["msg"].isString() ||
+                (item.isMember("sessionid") && !item["sessionid"].isString()) ||
+                (item.isMember("msgtype") && !item["msgtype"].isInt()))
+                return RespondError(msg, SOUP_STATUS_BAD_REQUEST,
+                                    "each message needs a sender and a msg");
+        server.Hub().Hold();
+        for (const Json::Value& item : list) {
+            const std::string from = item["sender"].asString();
+            const std::string session = item.get("sessionid", from).asString();
+            id = server.Hub().PostMessage(from, item["msg"].asString(),
+                                          item.get("msgtype", 0).asInt(), session);
+        }
+        server.Hub().Release();
+    } else if (type == "message") {
         id = server.Hub().PostMessage(sender, text, body.get("msgtype", 0).asInt(),
                                       sessionid.empty() ? sender : sessionid);
     } else if (type == "logout") {
@@ -90,7 +109,7 @@ void EventRoute(Server& server, SoupServerMessage* msg) {
         id = server.Hub().Post(body["code"].asInt(), data);
     } else {
         return RespondError(msg, SOUP_STATUS_BAD_REQUEST,
-                            "type must be message, logout, error or raw");
+                            "type must be message, messages, logout, error or raw");
     }
     Json::Value answer;
     answer["id"] = Json::Int64(id);

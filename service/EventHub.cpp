@@ -43,13 +43,18 @@ EventHub::~EventHub() {
 long long EventHub::Post(int code, const std::string& data) {
     m_events.push_back({m_nextId++, code, data});
     if (m_events.size() > kMaxEvents) m_events.pop_front();
+    if (!m_holding) Release();
+    return m_nextId - 1;
+}
+
+void EventHub::Release() {
+    m_holding = false;
     std::vector<Waiter> waiters;
     waiters.swap(m_waiters);
     for (const auto& waiter : waiters) {
         g_source_remove(waiter.timeout);
         Answer(waiter);
     }
-    return m_nextId - 1;
 }
 
 long long EventHub::PostMessage(const std::string& sender, const std::string& msg, int msgtype,

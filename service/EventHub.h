@@ -26,6 +26,10 @@ public:
     // code 304 with the sender, text, type and conversation id.
     long long PostMessage(const std::string& sender, const std::string& msg, int msgtype,
                           const std::string& sessionid);
+    // Events posted between Hold and Release reach the waiting web clients
+    // together, in one answer, as a burst from the site would.
+    void Hold() { m_holding = true; }
+    void Release();
     // A message the signed-in user sends from the web client.
     void AddOwnMessage(const std::string& sessionid, const std::string& msg);
 
@@ -72,6 +76,7 @@ private:
     long long m_nextId = 1;
     long long m_activity = 0;
     std::vector<Waiter> m_waiters;
+    bool m_holding = false;
     std::map<std::string, Conversation> m_conversations;
     Json::Value m_bot;
     guint m_botTimer = 0;

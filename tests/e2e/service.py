@@ -70,6 +70,14 @@ class Service:
             body["sessionid"] = sessionid
         return self._request("POST", "/_control/events", body)
 
+    def messages(self, items, msgtype=0):
+        """Posts (sender, msg, sessionid) messages at once: the web client
+        gets them in one answer."""
+        return self._request("POST", "/_control/events", {
+            "type": "messages",
+            "messages": [{"sender": s, "msg": m, "sessionid": c, "msgtype": msgtype}
+                         for s, m, c in items]})
+
     def logout(self):
         return self._request("POST", "/_control/events", {"type": "logout"})
 

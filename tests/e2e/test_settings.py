@@ -8,11 +8,10 @@ import time
 import unittest
 
 from desktop import wait_for
-from support import LOGIN_TITLE, ProgramTest
+from support import LOGIN_TITLE
 import test_notifications
 from test_notifications import EMAIL, PASSWORD
-from test_signin import SignedInTest
-from trayhost import TrayHost
+from test_signin import SignedInTest, is_accent
 
 SETTINGS = (387, 504)
 # Places on the settings page, from its top left corner.
@@ -22,26 +21,36 @@ CHK_PREVIEW = (48, 287)
 CHK_START = (48, 362)
 BUTTON_OK = (132, 464)
 BUTTON_CANCEL = (255, 464)
+# The column of the five sounds' radio buttons, as x, y, width, height.
+RADIO_COLUMN = (60, 125, 20, 130)
 
 
-class SettingsFromTheTray(ProgramTest):
+def shows_checked(desktop, window, place):
+    """Whether the box or button around a place is drawn checked and enabled."""
+    return any(is_accent(c) for c in desktop.pixels(window["id"], place[0] - 6, place[1] - 6,
+                                                     12, 12))
+
+
+# Against the local service: a site that cannot be reached brings up its
+# error box every ten seconds, over the middle of the settings window.
+class SettingsFromTheTray(SignedInTest):
     def setUp(self):
         super().setUp()
-        self.tray = TrayHost(self.desktop.env["DBUS_SESSION_BUS_ADDRESS"])
-        self.addCleanup(self.tray.close)
         self.sounds = os.path.join(self.desktop.root, "sounds.log")
-        self.program = self.install()
+        self.program = self.desktop.install_program(self.program_binary(), self.config_ini)
         # Alert sounds are looked for under the working directory first.
         folder = os.path.join(os.path.dirname(self.program), "sound")
         os.makedirs(folder, exist_ok=True)
         for n in range(1, 6):
             with open(os.path.join(folder, f"sound{n}.wav"), "wb") as f:
                 f.write(b"RIFF")
-        self.proc = self.desktop.start(self.program, {"MURMEL_SOUND_LOG": self.sounds})
-        wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid),
-                 what="login window")
-        # The login window comes forward once more when its page has settled.
-        time.sleep(2.0)
+        self.proc = self.desktop.start(self.program,
+                                       dict(self.program_env(), MURMEL_SOUND_LOG=self.sounds))
+        login = wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid),
+                         what="login window")[0]
+        # It is shown and made active once its page has loaded; a settings
+        # window opened before that would lose the focus to it.
+        wait_for(lambda: self.desktop.active_window() == login["id"], what="login window active")
         self.config = self.desktop.env["XDG_CONFIG_HOME"]
 
     # -- helpers ------------------------------------------------------------
@@ -51,12 +60,20 @@ class SettingsFromTheTray(ProgramTest):
                 return w
         return None
 
-    def open_settings(self):
+    def open_settings(self, checked=()):
+        """Opens the settings window from the tray and waits until its page
+        shows the stored values: the chosen sound's radio button, enabled by
+        the alert box, and the boxes at the places `checked`. A window opened
+        again shows what it showed when it was closed until then."""
         self.tray.choose("Settings")
         window = wait_for(self.settings_window, what="settings window")
         wait_for(lambda: self.desktop.active_window() == window["id"],
                  what="settings window active")
-        time.sleep(1.5)  # the page paints its values
+        x, y, width, height = RADIO_COLUMN
+        wait_for(lambda: any(is_accent(c) for c in
+                             self.desktop.pixels(window["id"], x, y, width, height)) and
+                 all(shows_checked(self.desktop, window, place) for place in checked),
+                 what="the stored values on the settings page")
         return window
 
     def click(self, window, place):
@@ -100,7 +117,7 @@ class SettingsFromTheTray(ProgramTest):
         self.assertIn(f"Exec={self.program}\n", self.autostart_entry() or "")
 
         # Changed, then cancelled: nothing is stored.
-        window = self.open_settings()
+        window = self.open_settings(checked=[CHK_START])
         self.click(window, CHK_START)
         self.click(window, CHK_PREVIEW)
         self.click(window, BUTTON_CANCEL)
@@ -108,8 +125,9 @@ class SettingsFromTheTray(ProgramTest):
         self.assertEqual(self.stored(), values)
         self.assertIsNotNone(self.autostart_entry())
 
-        # Unchecked and saved: the entry goes.
-        window = self.open_settings()
+        # Unchecked and saved: the entry goes; the page first shows the
+        # stored choice again, not the one cancelled.
+        window = self.open_settings(checked=[CHK_START])
         self.click(window, CHK_START)
         self.click(window, BUTTON_OK)
         wait_for(lambda: self.autostart_entry() is None, what="autostart entry removed")

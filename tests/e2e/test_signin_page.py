@@ -3,7 +3,6 @@ site's https port, moved to another site. The login window never spins for
 ever, and only the site's own pages reach the program."""
 
 import time
-import unittest
 
 from desktop import wait_for
 from support import LOGIN_TITLE
@@ -67,11 +66,9 @@ class SigninPage(SignedInTest):
         wait_for(self.signed_in, what="signed in")
         wait_for(self.web_client, what="web-client window")
 
-    # Open fault, about one start in three: the page reloaded over https
-    # after its certificate was accepted sometimes finds no window.external
-    # at DOMContentLoaded, never calls SigninReady, and the login page shows
-    # the site error. Kept here so the fix has its test; not run until then.
-    @unittest.skip("sign-in page upgraded to https sometimes never says it is ready")
+    # The first https load fails on the certificate and is loaded again;
+    # the end of the failed one is no page of another site, so the error
+    # must never show on the way to the form.
     def test_a_page_moved_to_the_sites_https_port_signs_in(self):
         self.start({"redirect": "https"})
         wait_for(lambda: self.service.requests("/account/plugin_signin.html") and

@@ -328,10 +328,8 @@ gboolean WebKitHtmlWindow::RecoverInNewView(gpointer data) {
     g_signal_handlers_disconnect_by_data(self->m_view, self);
     gtk_container_remove(GTK_CONTAINER(self->m_window), GTK_WIDGET(self->m_view));
     self->NewView();
+    // Left hidden: RevealPage shows it once its page is there.
     gtk_container_add(GTK_CONTAINER(self->m_window), GTK_WIDGET(self->m_view));
-    gtk_widget_show(GTK_WIDGET(self->m_view));
-    // Keys typed into the window go to the page, as they did before.
-    gtk_widget_grab_focus(GTK_WIDGET(self->m_view));
     if (!self->m_requestUrl.empty()) self->Load(self->m_requestUrl, self->m_requestHeader);
     return G_SOURCE_REMOVE;
 }
@@ -465,12 +463,19 @@ void WebKitHtmlWindow::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event,
         // Until the new document has loaded there is none to call into.
         self->m_hasDocument = false;
     } else if (event == WEBKIT_LOAD_COMMITTED) {
+        self->RevealPage();
         self->m_committed = true;
         self->m_mirror.clear();
         self->m_written.clear();
+    } else if (event == WEBKIT_LOAD_FINISHED && self->m_replacedLoad) {
+        // The end of the load given up for the one started in OnTlsErrors:
+        // no page is there yet, and the address is empty, which no origin
+        // check would pass.
+        self->m_replacedLoad = false;
     } else if (event == WEBKIT_LOAD_FINISHED) {
         // A document counts once it has loaded: before that its scripts may
         // not have defined the functions the program calls.
+        self->RevealPage();
         self->m_hasDocument = true;
         const std::string url = self->CurrentUrl();
         NotePageLoaded(url, self->Window());
@@ -542,6 +547,7 @@ gboolean WebKitHtmlWindow::OnTlsErrors(WebKitWebView* view, const char* failingU
     auto* self = static_cast<WebKitHtmlWindow*>(data);
     if (!failingUri || !self->m_context.AcceptCertificate(certificate, failingUri)) return FALSE;
     self->m_requested = failingUri;
+    self->m_replacedLoad = true;
     webkit_web_view_load_uri(view, failingUri);
     return TRUE;
 }
@@ -558,12 +564,31 @@ void WebKitHtmlWindow::OnProcessTerminated(WebKitWebView* view,
     self->m_hasDocument = false;
     if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) return;
     const bool reload = self->m_crashGuard.ShouldReload(g_get_monotonic_time() / 1000);
+    if (reload) self->HideLostPage();
     if (reload && self->m_ownProcess)
         self->Recover();
     else if (reload && !self->m_recoverSource)
         self->m_recoverSource = g_idle_add(RecoverInNewView, self);
     // The owner may load another page instead; its request wins.
     self->m_events->OnPageLost(reload);
+}
+
+// The window goes on showing the last picture of a page whose process
+// ended, and a new view shows it through until its page draws: a form that
+// looks usable while clicks and keys reach no page, and a key typed into
+// it, such as Tab, lands in whatever the reloaded page focuses first. The
+// window's own background shows instead until the page is back.
+void WebKitHtmlWindow::HideLostPage() {
+    m_pageHidden = true;
+    gtk_widget_hide(GTK_WIDGET(m_view));
+}
+
+void WebKitHtmlWindow::RevealPage() {
+    if (!m_pageHidden) return;
+    m_pageHidden = false;
+    gtk_widget_show(GTK_WIDGET(m_view));
+    // Keys typed into the window go to the page, as they did before.
+    gtk_widget_grab_focus(GTK_WIDGET(m_view));
 }
 
 gboolean WebKitHtmlWindow::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {

@@ -82,6 +82,10 @@ private:
     // Loads the page again after its process ended.
     void Recover();
     static gboolean RecoverInNewView(gpointer self);
+    // A page whose process ended is taken off the window until a new
+    // document of it is there, and then given back with the keyboard.
+    void HideLostPage();
+    void RevealPage();
     void ShowWindow(bool activate);
     // Whether a navigation may go on in this window; links that leave are
     // handed to the owner instead.
@@ -116,6 +120,10 @@ private:
     WebKitUserContentManager* m_content = nullptr;
     GCancellable* m_cancel = nullptr;
     bool m_hasDocument = false;
+    // The load whose certificate was accepted was replaced by a new one; the
+    // engine still reports the end of the failed one, which left no document.
+    bool m_replacedLoad = false;
+    bool m_pageHidden = false;
     // The last load the program asked for, and whether a document of it (or
     // of a page it led to) has been committed since.
     std::string m_requestUrl;
