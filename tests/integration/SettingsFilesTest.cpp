@@ -121,7 +121,7 @@ TEST_F(SettingsFiles, ConfigIniSeedsTheFirstRunAndIsIgnoredAfterwards) {
     EXPECT_EQ(s.soundIndex, "4");
     EXPECT_TRUE(s.rememberEmail);
     EXPECT_EQ(s.savedEmail, "me@example.test");
-    EXPECT_EQ(s.webClientBaseUrl, "http://web.example.test/plugin");
+    EXPECT_EQ(s.webClientBaseUrl, "http://web.example.test/Plugin");
     EXPECT_EQ(s.pushHost, "push.example.test");
     EXPECT_EQ(s.pushPort, 12);
     EXPECT_EQ(StoredValues()["re_email"], "TrUe");
@@ -160,7 +160,7 @@ TEST_F(SettingsFiles, WithoutOneBesideTheExecutableTheSystemConfigIniSeeds) {
 TEST_F(SettingsFiles, WebUrlForms) {
     const std::pair<const char*, const char*> cases[] = {
         {"HTTPS://Web.Example.Test/", "https://web.example.test/"},
-        {"myhttphost.example", "myhttphost.example"},
+        {"myhttphost.example", "http://myhttphost.example"},
         {"Web.Example.Test", "http://web.example.test"},
     };
     for (const auto& [value, expected] : cases) {
