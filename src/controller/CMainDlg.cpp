@@ -170,6 +170,12 @@ void CMainDlg::OnPageLost(bool reloading) {
 }
 
 void CMainDlg::NavigateHostToSignIn() {
+    if (m_endingBrowserSession) {
+        m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_PAGE);
+        m_signinPage = SigninPage::Loading;
+        m_signinPageWanted = true;
+        return;
+    }
     LoadSignInPage(false);
 }
 

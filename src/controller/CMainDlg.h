@@ -95,7 +95,10 @@ public:
     void SubmitSignInForm();
     void ResetSignIn(int status);
     void SignOut();
-    void OnSigninResult(std::uintptr_t result);
+    // `attempt` is the number of the sign-in the result belongs to.
+    void OnSigninResult(std::uintptr_t result, std::uint64_t attempt);
+    // Signs out after a sign-in the service turned down or never confirmed.
+    void AbandonSignIn();
 
     // New messages.
     void ShowNotification(const std::string& data, int mode);
@@ -159,6 +162,9 @@ private:
     // Tells the login page its state; no code shows the form.
     void ShowLoginStatus(const std::optional<std::string>& code = std::nullopt);
     bool StartCredentialWorker();
+    // A sign-in attempt starts or ends: its watchdog and check stop.
+    void BeginAttempt();
+    void EndAttempt();
     void OnSigninWatchdog();
     void LoadSignInPage(bool retry);
     void OnSigninPageTimeout();
@@ -179,6 +185,14 @@ private:
     bool m_signinAfterCheck = false;
     // Credential checks still running; joined before the controller goes.
     std::vector<std::unique_ptr<CancellableWorker>> m_credentialWorkers;
+    // The number of the current sign-in attempt; results of others are dropped.
+    std::uint64_t m_attempt = 0;
+    // The web views are still forgetting the ended session's cookies, and
+    // the sign-in page is to be loaded once they have.
+    bool m_endingBrowserSession = false;
+    bool m_signinPageWanted = false;
+    // Completions that arrive after the controller has gone are dropped.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 
     Ports& m_ports;
     std::unique_ptr<IHtmlWindow> m_window;

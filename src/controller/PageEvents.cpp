@@ -41,9 +41,7 @@ void CMainDlg::ScriptToApp(int code, const std::string& data) {
             SigninReady(data);
             break;
         case 300:
-            m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG);
-            ResetSignIn(0);
-            SignOut();
+            AbandonSignIn();
             m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok,
                                     MessageBoxIcon::None);
             m_window->SetForeground();

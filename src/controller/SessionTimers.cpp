@@ -32,7 +32,8 @@ bool CMainDlg::PingSite(const std::string& address) {
     // The UI keeps running while the site is asked (the request is bounded
     // too); the program may be closed meanwhile.
     m_ports.loop.Await([&] { alive = m_sitePing(address, error); });
-    if (alive || m_ended) return alive;
+    // Signed out there is nothing the user could lose: nothing is shown.
+    if (alive || m_ended || g_sessionState == SignedOut) return alive;
     m_ports.messageBox.Show(error, kTitle, MessageBoxButtons::Ok, MessageBoxIcon::None);
     return false;
 }

@@ -91,8 +91,10 @@ void CMainDlg::OnMenuCommand(unsigned commandId) {
 }
 
 void CMainDlg::OnSignInOrOut() {
-    // The page object keeps the binding of the previous call on purpose.
-    m_page.InvokeScript("showLoginStatus", "9");
+    // Clears the login page's messages; the last page call may have bound
+    // the web client.
+    if (m_window->HasDocument() && m_page.BindDocument(m_window.get()))
+        m_page.InvokeScript("showLoginStatus", "9");
     if (g_sessionState == SignedOut) {
         INativeDialog* notice = m_logoutNotice.Dialog();
         if (notice && notice->IsVisible()) DismissLogoutNotice();
@@ -134,7 +136,7 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
             RefreshTrayIcon();
             break;
         case UWM_SIGNIN_RESULT:
-            OnSigninResult(wParam);
+            OnSigninResult(wParam, static_cast<std::uint64_t>(lParam));
             break;
         case UWM_STARTUP_VERSION_CHECK:
             CheckVersion();

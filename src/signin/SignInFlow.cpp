@@ -124,6 +124,7 @@ void CMainDlg::Signin() {
     // Clicks during this sign-in's own check belong to this sign-in.
     m_signinAfterCheck = false;
     if (closing == 1 || m_ended) return;
+    BeginAttempt();
     g_sessionState = SigningIn;
     ShowLoginStatus("1");
     if (!StartCredentialWorker()) ResetSignIn(0);
@@ -143,8 +144,10 @@ bool CMainDlg::StartCredentialWorker() {
         std::string email;
         std::string password;
         CredentialCheck check;
+        std::uint64_t attempt;
     };
-    Job job{&m_ports.loop, m_hWnd, m_cookieList, m_strEmail, m_strPassword, m_credentialCheck};
+    Job job{&m_ports.loop,     m_hWnd,   m_cookieList, m_strEmail, m_strPassword,
+            m_credentialCheck, m_attempt};
     try {
         m_credentialWorkers.push_back(std::make_unique<CancellableWorker>(
             [job = std::move(job)](const std::atomic<bool>& cancelled) {
@@ -169,7 +172,8 @@ bool CMainDlg::StartCredentialWorker() {
                     default:
                         break;
                 }
-                job.loop->Send(job.controller, UWM_SIGNIN_RESULT, code, 0);
+                job.loop->Send(job.controller, UWM_SIGNIN_RESULT, code,
+                               static_cast<std::intptr_t>(job.attempt));
             }));
     } catch (const std::system_error&) {
         return false;
@@ -177,7 +181,10 @@ bool CMainDlg::StartCredentialWorker() {
     return true;
 }
 
-void CMainDlg::OnSigninResult(std::uintptr_t result) {
+void CMainDlg::OnSigninResult(std::uintptr_t result, std::uint64_t attempt) {
+    // The attempt this check belonged to was ended meanwhile (sign-out,
+    // reset): what it found must not act on the form or a newer attempt.
+    if (attempt != m_attempt || g_sessionState != SigningIn) return;
     switch (result) {
         case 0:
             SubmitSignInForm();
@@ -208,7 +215,8 @@ void CMainDlg::SubmitSignInForm() {
     if (!host || !host->HasDocument()) return ResetSignIn(0);
     const StringList names{"svcIptLgnID", "svcIptLgnPD"};
     const StringList values{m_strEmail, m_strPassword};
-    host->FillForm(names, values, "signin_submit", [this](bool submitted) {
+    host->FillForm(names, values, "signin_submit", [this, attempt = m_attempt](bool submitted) {
+        if (attempt != m_attempt) return;
         if (submitted)
             m_ports.loop.SetTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG, kWatchdogMs);
         else
@@ -216,7 +224,20 @@ void CMainDlg::SubmitSignInForm() {
     });
 }
 
+void CMainDlg::BeginAttempt() {
+    EndAttempt();
+}
+
+void CMainDlg::EndAttempt() {
+    // Whatever the old attempt still has running (its check, its answer
+    // waiting to be handled, its watchdog) is told apart by the number.
+    ++m_attempt;
+    m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG);
+    for (auto& worker : m_credentialWorkers) worker->Cancel();
+}
+
 void CMainDlg::ResetSignIn(int status) {
+    EndAttempt();
     NavigateHostToSignIn();
     ShowLoginStatus(std::to_string(status));
     WritePageData();
@@ -231,9 +252,9 @@ void CMainDlg::SigninOk(const std::string& value) {
         ResetSignIn(0);
         return;
     }
+    EndAttempt();
     g_sessionState = SignedIn;
     RefreshTrayIcon();
-    m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG);
     if (!m_signinInfo) m_signinInfo = std::make_unique<SigninInfo>();
     m_signinInfo->token = parts[1];
     if (IHtmlWindow* host = m_host.Window()) {
@@ -249,13 +270,13 @@ void CMainDlg::SigninOk(const std::string& value) {
 
 void CMainDlg::OnSigninWatchdog() {
     m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG);
-    if (g_sessionState == SignedIn) return;
-    ResetSignIn(0);
-    SignOut();
+    if (g_sessionState != SigningIn) return;
+    AbandonSignIn();
     m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok, MessageBoxIcon::None);
 }
 
 void CMainDlg::EndSession() {
+    EndAttempt();
     m_strPassword.clear();
     WritePageData();
     if (!AppSettings.rememberEmail) {
@@ -266,9 +287,19 @@ void CMainDlg::EndSession() {
     g_sessionState = SignedOut;
     RefreshTrayIcon();
     if (m_signinInfo) m_signinInfo->Clear();
-    // Both the program's own requests and the web views start afresh.
+    // Both the program's own requests and the web views start afresh. The
+    // web views forget their cookies asynchronously: the sign-in page is
+    // loaded only once they have, or it would go out with the old session.
     EndHttpSession();
-    m_ports.browser.EndSession();
+    m_endingBrowserSession = true;
+    std::weak_ptr<bool> alive = m_alive;
+    m_ports.browser.EndSession([this, alive] {
+        if (alive.expired()) return;
+        m_endingBrowserSession = false;
+        if (!m_signinPageWanted) return;
+        m_signinPageWanted = false;
+        LoadSignInPage(false);
+    });
 }
 
 void CMainDlg::SignOut() {
@@ -280,4 +311,11 @@ void CMainDlg::SignOut() {
     }
     ShowLoginStatus();
     ShowController();
+}
+
+void CMainDlg::AbandonSignIn() {
+    // The session the service may have begun is ended before the sign-in
+    // page is loaded again, so that the load carries none of its cookies.
+    SignOut();
+    NavigateHostToSignIn();
 }
