@@ -6,7 +6,6 @@
 #include "controller/SessionState.h"
 #include "platform/Messages.h"
 
-std::atomic<SessionState> g_sessionState = SignedOut;
 CMainDlg* g_pMainDlg = nullptr;
 
 namespace {
@@ -31,9 +30,7 @@ constexpr Field kTextFields[] = {
 };
 }  // namespace
 
-CMainDlg::CMainDlg(Ports& ports) : m_tray(ports.tray), m_ports(ports) {
-    UseNetwork();
-}
+CMainDlg::CMainDlg(Ports& ports) : m_tray(ports.tray), m_ports(ports) {}
 
 CMainDlg::~CMainDlg() {
     if (m_hWnd) OnDestroy();
@@ -92,8 +89,8 @@ bool CMainDlg::OnInitDialog() {
 
     ShapeWindow();
     m_window->Center();
-    m_ports.loop.SetTimer(m_hWnd, TIMER_PING, kPingPeriodMs);
-    NavigateHostToSignIn();
+    m_session.Start(m_hWnd);
+    m_session.LoadSignInPage();
 
     m_nRemember = AppSettings.rememberEmail ? 1 : 0;
     m_strEmail = AppSettings.savedEmail;
@@ -138,6 +135,46 @@ void CMainDlg::WritePageData() {
     m_window->SetData("checkbox_email", m_nRemember ? "1" : "0");
 }
 
+void CMainDlg::ShowLoginStatus(const std::optional<std::string>& code) {
+    // The state is kept for the page: one still loading, or loaded again,
+    // gets it when it has loaded instead of staying in its loading state.
+    m_page.CallState(m_window.get(), "showLoginStatus", code ? StringList{*code} : StringList{});
+}
+
+void CMainDlg::ReadPageData() {
+    m_strEmail = m_window->GetData("input_email");
+    m_strPassword = m_window->GetData("input_password");
+    m_nRemember = m_window->GetData("checkbox_email") == "1" ? 1 : 0;
+}
+
+void CMainDlg::ReadLoginFields(std::string& email, std::string& password) {
+    ReadPageData();
+    email = m_strEmail;
+    password = m_strPassword;
+}
+
+bool CMainDlg::FieldsShowHints(const std::string& email, const std::string& password) {
+    return email == m_strEmailHint || password == m_strPasswordHint;
+}
+
+void CMainDlg::WriteLoginFields(const std::string& email, const std::string& password) {
+    m_strEmail = email;
+    m_strPassword = password;
+    WritePageData();
+}
+
+void CMainDlg::ClearLoginFields(bool keepEmail) {
+    m_strPassword.clear();
+    WritePageData();
+    if (keepEmail) return;
+    m_strEmail.clear();
+    WritePageData();
+}
+
+void CMainDlg::HideLoginWindow() {
+    m_window->Hide();
+}
+
 void CMainDlg::ShapeWindow() {
     m_window->Resize(kWidth, kHeight);
     m_window->SetRoundedRegion(kCornerEllipse, kCornerEllipse);
@@ -169,16 +206,6 @@ void CMainDlg::OnPageLost(bool reloading) {
         m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok, MessageBoxIcon::None);
 }
 
-void CMainDlg::NavigateHostToSignIn() {
-    if (m_endingBrowserSession) {
-        m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_PAGE);
-        m_signinPage = SigninPage::Loading;
-        m_signinPageWanted = true;
-        return;
-    }
-    LoadSignInPage(false);
-}
-
 void CMainDlg::ShowWebClient() {
     IHtmlWindow* host = m_host.Window();
     if (!host) return;
@@ -193,7 +220,7 @@ void CMainDlg::BringForward() {
         notice->SetForeground();
         return;
     }
-    if (g_sessionState == SignedOut) {
+    if (m_session.State() == SignedOut) {
         ShowController();
         m_window->SetForeground();
         return;
@@ -208,15 +235,12 @@ void CMainDlg::EndDialog() {
 
 void CMainDlg::OnDestroy() {
     if (!m_hWnd) return;
-    m_ports.loop.KillTimer(m_hWnd, TIMER_PING);
-    m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_PAGE);
     // A credential check still running must neither report to this window
     // nor outlive the loop it reports through: stop it, release it should
     // it be waiting for its message to be handled, and join it.
-    for (auto& worker : m_credentialWorkers) worker->Cancel();
+    m_session.Stop();
     m_ports.loop.Unregister(m_hWnd);
-    m_credentialWorkers.clear();
-    m_signinInfo.reset();
+    m_session.JoinChecks();
     m_versionCheck.reset();
     m_settings.Destroy();
     for (CNotiHtmlDlg& toast : m_toasts) toast.Destroy();

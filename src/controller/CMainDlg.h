@@ -14,7 +14,6 @@
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
-#include "controller/CancellableWorker.h"
 #include "desktop/CWebPage.h"
 #include "net/VersionCheck.h"
 #include "notify/CNotiHtmlDlg.h"
@@ -24,16 +23,12 @@
 #include "settings/CSettingFrm.h"
 #include "signin/CLoginDlg.h"
 #include "signin/LoginErrorDlg.h"
-#include "signin/SigninInfo.h"
+#include "signin/SignInSession.h"
 
-// The blocking checks the controller makes, replaceable in tests. The
-// credential check ends early, failed, once `cancelled` is set.
-using CredentialCheck = std::function<int(const StringList& cookies, const std::string& email,
-                                          const std::string& password, std::string& userId,
-                                          const std::atomic<bool>& cancelled)>;
-using SitePing = std::function<bool(const std::string& address, std::string& error)>;
-
-class CMainDlg : public IHtmlWindowEvents, public IMessageTarget, public ITrayEvents {
+class CMainDlg : public IHtmlWindowEvents,
+                 public IMessageTarget,
+                 public ITrayEvents,
+                 private SignInSession::Owner {
 public:
     static constexpr int kWidth = 281;
     static constexpr int kHeight = 387;
@@ -41,11 +36,6 @@ public:
     static constexpr int kPageId = 172;
     static constexpr int kToastCount = 5;
     static constexpr const char* kTitle = "Murmel Alarm";
-    static constexpr unsigned kPingPeriodMs = 10000;
-    // How long the service's sign-in page may take to say it is ready.
-    static constexpr unsigned kSigninPageMs = 30000;
-    // The login page's status for a sign-in page that cannot be used.
-    static constexpr const char* kLoginErrorStatus = "3";
 
     explicit CMainDlg(Ports& ports);
     ~CMainDlg() override;
@@ -61,7 +51,6 @@ public:
 
     void LoadPageTexts();
     void ShapeWindow();
-    void NavigateHostToSignIn();
     void BringForward();
     void ShowWebClient();
     void RefreshTrayIcon();
@@ -76,10 +65,6 @@ public:
     void HandleServiceLogout();
     // Every completed document of the web-client window, frames included.
     void OnWebClientDocumentComplete(const std::string& url);
-    // The web-client window's process ended; `reloading` as OnPageLost.
-    void OnWebClientLost(bool reloading);
-    // A top-level page of another site finished loading in that window.
-    void OnWebClientForeignPage(const std::string& url);
     // A link the web client wants opened outside it.
     void OnWebClientLinkOut(const std::string& url);
 
@@ -88,22 +73,12 @@ public:
     void OnForgotClick();
     void OnSignupClick();
 
-    // Signing in and out.
-    void Signin();
-    void SigninReady(const std::string& value);
-    void SigninOk(const std::string& value);
-    void SubmitSignInForm();
-    void ResetSignIn(int status);
-    void SignOut();
-    // `attempt` is the number of the sign-in the result belongs to.
-    void OnSigninResult(std::uintptr_t result, std::uint64_t attempt);
-    // Signs out after a sign-in the service turned down or never confirmed.
-    void AbandonSignIn();
+    SignInSession& Session() { return m_session; }
 
     // New messages.
     void ShowNotification(const std::string& data, int mode);
     // 1 when the program is closing for an update.
-    int CheckVersion();
+    int CheckVersion() override;
 
     WindowHandle Handle() const { return m_hWnd; }
     IHtmlWindow* Window() const { return m_window.get(); }
@@ -136,8 +111,6 @@ public:
     CPopupDlg m_logoutNotice;
     LoginErrorDlg m_accountDlg;
 
-    std::unique_ptr<SigninInfo> m_signinInfo;
-    StringList m_cookieList;
     int m_nRemember = 0;
     std::string m_strEmail;
     std::string m_strPassword;
@@ -146,56 +119,31 @@ public:
     std::string m_lastSessionId;
     bool m_confirmingSignOut = false;
 
-    // Whether the service's sign-in page has said it is ready.
-    enum class SigninPage { Loading, Retrying, Ready, Failed };
-    SigninPage m_signinPage = SigninPage::Loading;
-    // A click on Login found the sign-in page failed: it is loaded again,
-    // and the sign-in goes on once it is ready.
-    bool m_signinWhenReady = false;
-
-    CredentialCheck m_credentialCheck;
-    SitePing m_sitePing;
-
 private:
     void ShowController();
     void EndDialog();
-    // Tells the login page its state; no code shows the form.
-    void ShowLoginStatus(const std::optional<std::string>& code = std::nullopt);
-    bool StartCredentialWorker();
-    // A sign-in attempt starts or ends: its watchdog and check stop.
-    void BeginAttempt();
-    void EndAttempt();
-    void OnSigninWatchdog();
-    void LoadSignInPage(bool retry);
-    void OnSigninPageTimeout();
-    void FailSignInPage();
-    void OnKeepAlive();
-    bool PingSite(const std::string& address);
+    void ShowLoginStatus(const std::optional<std::string>& code = std::nullopt) override;
     std::vector<TrayMenuItem> TrayMenu() const;
     void OnSignInOrOut();
-    // Ends the session locally: fields, web client, state, cookies.
-    void EndSession();
-    void EndHttpSession();
-    // The real credential check and keep-alive request.
-    void UseNetwork();
+
+    // SignInSession::Owner
+    void ReadLoginFields(std::string& email, std::string& password) override;
+    bool FieldsShowHints(const std::string& email, const std::string& password) override;
+    void WriteLoginFields(const std::string& email, const std::string& password) override;
+    void ClearLoginFields(bool keepEmail) override;
+    void ShowLoginWindow() override { ShowController(); }
+    void HideLoginWindow() override;
+    IHtmlWindow* WebClient() override { return m_host.Window(); }
+    void TellWebClient(int code, const std::string& data) override { CallAppToScript(code, data); }
+    void RefreshTray() override { RefreshTrayIcon(); }
+    bool CheckingVersion() const override { return m_checkingVersion; }
+    bool Closing() const override { return m_ended; }
 
     std::unique_ptr<CVersionCheck> m_versionCheck;
     bool m_checkingVersion = false;
-    // The user asked to sign in while the start-up check ran.
-    bool m_signinAfterCheck = false;
-    // Credential checks still running; joined before the controller goes.
-    std::vector<std::unique_ptr<CancellableWorker>> m_credentialWorkers;
-    // The number of the current sign-in attempt; results of others are dropped.
-    std::uint64_t m_attempt = 0;
-    // The web views are still forgetting the ended session's cookies, and
-    // the sign-in page is to be loaded once they have.
-    bool m_endingBrowserSession = false;
-    bool m_signinPageWanted = false;
-    // Completions that arrive after the controller has gone are dropped.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-
     Ports& m_ports;
     std::unique_ptr<IHtmlWindow> m_window;
     WindowHandle m_hWnd = 0;
     bool m_ended = false;
+    SignInSession m_session{m_ports, *this};
 };

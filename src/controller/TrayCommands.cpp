@@ -4,7 +4,6 @@
 #include "config/LoadText.h"
 #include "config/Settings.h"
 #include "controller/CMainDlg.h"
-#include "controller/SessionState.h"
 #include "platform/Messages.h"
 
 namespace {
@@ -29,12 +28,12 @@ enum : unsigned {
 void CMainDlg::RefreshTrayIcon() {
     m_tray.RemoveFromTray();
     m_tray.Install(this, "Murmel " + m_strAlarm,
-                   g_sessionState == SignedIn ? kIconSignedIn : kIconSignedOut);
+                   m_session.State() == SignedIn ? kIconSignedIn : kIconSignedOut);
     m_tray.RevealIcon();
 }
 
 std::vector<TrayMenuItem> CMainDlg::TrayMenu() const {
-    if (g_sessionState != SignedIn) return LoadMenu(kMenuSignedOut);
+    if (m_session.State() != SignedIn) return LoadMenu(kMenuSignedOut);
     std::vector<TrayMenuItem> items = LoadMenu(kMenuSignedIn);
     for (TrayMenuItem& item : items)
         if (item.commandId == kEmailItem) item.text = m_strEmail;
@@ -64,12 +63,12 @@ void CMainDlg::OnMenuCommand(unsigned commandId) {
     switch (commandId) {
         case ID_QUIT:
         case ID_QUIT_SIGNED_OUT:
-            if (m_signinInfo && !m_signinInfo->token.empty())
-                CallAppToScript(103, m_signinInfo->token);
+            if (const SigninInfo* info = m_session.Info(); info && !info->token.empty())
+                CallAppToScript(103, info->token);
             m_ports.loop.Send(m_hWnd, WM_CLOSE);
             break;
         case ID_OPEN:
-            if (g_sessionState == SignedOut) {
+            if (m_session.State() == SignedOut) {
                 ShowController();
                 m_window->SetForeground();
             } else {
@@ -95,7 +94,7 @@ void CMainDlg::OnSignInOrOut() {
     // the web client.
     if (m_window->HasDocument() && m_page.BindDocument(m_window.get()))
         m_page.InvokeScript("showLoginStatus", "9");
-    if (g_sessionState == SignedOut) {
+    if (m_session.State() == SignedOut) {
         INativeDialog* notice = m_logoutNotice.Dialog();
         if (notice && notice->IsVisible()) DismissLogoutNotice();
         ShowController();
@@ -106,7 +105,7 @@ void CMainDlg::OnSignInOrOut() {
     const MessageBoxAnswer answer = m_ports.messageBox.Show(
         kSignOutQuestion, kTitle, MessageBoxButtons::YesNo, MessageBoxIcon::None);
     m_confirmingSignOut = false;
-    if (answer == MessageBoxAnswer::Yes) SignOut();
+    if (answer == MessageBoxAnswer::Yes) m_session.SignOut();
 }
 
 void CMainDlg::DismissLogoutNotice() {
@@ -117,7 +116,11 @@ void CMainDlg::DismissLogoutNotice() {
         host->Enable(true);
         host->Hide();
     }
-    if (host->CurrentUrl().find(kSignInPath) == std::string::npos) NavigateHostToSignIn();
+    if (host->CurrentUrl().find(kSignInPath) == std::string::npos) m_session.LoadSignInPage();
+}
+
+void CMainDlg::OnTimer(unsigned id) {
+    m_session.OnTimer(id);
 }
 
 std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -136,15 +139,12 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
             RefreshTrayIcon();
             break;
         case UWM_SIGNIN_RESULT:
-            OnSigninResult(wParam, static_cast<std::uint64_t>(lParam));
+            m_session.OnCheckResult(wParam, static_cast<std::uint64_t>(lParam));
             break;
         case UWM_STARTUP_VERSION_CHECK:
             CheckVersion();
             // A Login click while the start-up check ran was kept for now.
-            if (m_signinAfterCheck && !m_ended) {
-                m_signinAfterCheck = false;
-                Signin();
-            }
+            m_session.OnStartupCheckDone();
             break;
         case UWM_SHOW_HOST:
             if (IHtmlWindow* host = m_host.Window()) wParam == 1 ? host->Show() : host->Hide();

@@ -25,7 +25,7 @@ constexpr AccountPage kPages[] = {
 void CMainDlg::OnWebClientDocumentComplete(const std::string& url) {
     for (const AccountPage& page : kPages) {
         if (url.find(page.path) == std::string::npos) continue;
-        AbandonSignIn();
+        m_session.AbandonSignIn();
         if (page.action < 0) {
             m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok,
                                     MessageBoxIcon::None);

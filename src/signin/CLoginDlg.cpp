@@ -48,11 +48,11 @@ void CLoginDlg::OnDocumentComplete(const std::string& url, bool) {
 }
 
 void CLoginDlg::OnPageLost(bool reloading) {
-    if (g_pMainDlg) g_pMainDlg->OnWebClientLost(reloading);
+    if (g_pMainDlg) g_pMainDlg->Session().OnWebClientLost(reloading);
 }
 
 void CLoginDlg::OnForeignDocument(const std::string& url) {
-    if (g_pMainDlg) g_pMainDlg->OnWebClientForeignPage(url);
+    if (g_pMainDlg) g_pMainDlg->Session().OnWebClientForeignPage();
 }
 
 void CLoginDlg::OnLinkOut(const std::string& url) {

@@ -12,7 +12,7 @@ constexpr const char* kSignupPath = "/account/plugin_signin.html?SigninType=sign
 void CMainDlg::OnElementEvent(const std::string& id, ElementEvent event) {
     if (event != ElementEvent::Click) return;
     if (id == "span_signin")
-        Signin();
+        m_session.Signin();
     else if (id == "a_forgot")
         OnForgotClick();
     else if (id == "main_btn_signup")

@@ -7,7 +7,6 @@
 
 #include "config/Utf8.h"
 #include "controller/CMainDlg.h"
-#include "controller/SessionState.h"
 #include "fakes/FakePorts.h"
 #include "notify/MessageSummary.h"
 #include "notify/NotifyConfig.h"
@@ -29,7 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FakePorts fake;
     fake.network.online = false;
-    g_sessionState = SignedOut;
     CMainDlg dlg(fake.ports);
     if (!dlg.Create()) std::abort();
     for (FakeHtmlWindow* page : fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId))

@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "controller/CMainDlg.h"
-#include "controller/SessionState.h"
 #include "fakes/FakePorts.h"
 #include "integration/HtmlWindowHarness.h"
 #include "notify/NotifyConfig.h"
@@ -128,7 +127,6 @@ TEST_F(ToastStackTest, SixMessagesFillTheStackAndMoveItDown) {
                 desktop,
                 fake.autostart,
                 fake.notificationPolicy};
-    g_sessionState = SignedOut;
     CMainDlg dlg(ports);
     ASSERT_TRUE(dlg.Create());
     ASSERT_TRUE(RunUntil([&] {

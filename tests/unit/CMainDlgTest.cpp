@@ -1,3 +1,4 @@
+#include "controller/SessionState.h"
 #include "unit/ControllerFixture.h"
 
 TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
@@ -151,7 +152,7 @@ TEST_F(ControllerTest, ActivationBringsTheSignInWindowForwardWhenSignedOut) {
     EXPECT_GT(Login()->foregroundCount, before);
     EXPECT_FALSE(Host()->visible);
 
-    g_sessionState = SignedIn;
+    dlg.Session().SetStateForTest(SignedIn);
     Login()->Hide();
     fake.loop.Post(dlg.Handle(), UWM_ACTIVATE);
     fake.loop.Pump();

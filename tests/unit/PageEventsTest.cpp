@@ -4,7 +4,7 @@ TEST_F(ControllerTest, ServiceLogoutWithTheWebClientOpenKeepsItBehindTheNotice) 
     Start();
     SignInAs("tok");
     Host()->External("ScriptToApp", {"302", ""});
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"103", "tok"}));
     EXPECT_TRUE(Notice()->visible);
     EXPECT_TRUE(Host()->visible);
@@ -59,7 +59,7 @@ TEST_F(ControllerTest, FailedServiceSignInSignsOutAndWarns) {
     TypeAndSignIn("kim@example.org", "secret");
     FinishCheck();
     Host()->External("ScriptToApp", {"300", ""});
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_FALSE(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_WATCHDOG));
     EXPECT_EQ(fake.messageBox.shown.back().text, "Login error. Please try again later.");
     EXPECT_TRUE(Login()->visible);
@@ -73,7 +73,7 @@ TEST_F(ControllerTest, UnknownCodesAndMalformedCallsDoNothing) {
         Host()->External("ScriptToApp", {code, "x"});
     Host()->External("ScriptToApp", {});
     Host()->External("Signin");  // not offered by the web-client window
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
     EXPECT_EQ(Host()->calls.size(), before);
     EXPECT_TRUE(fake.messageBox.shown.empty());
 }
@@ -114,7 +114,7 @@ TEST_F(ControllerTest, AccountPagesEndTheSignInAndAskForTheAction) {
         EXPECT_EQ(shown.okLabel, c.ok);
         EXPECT_EQ(shown.cancelLabel, "Cancel");
         EXPECT_EQ(shown.title, "Murmel Alarm");
-        EXPECT_EQ(g_sessionState, SignedOut);
+        EXPECT_EQ(dlg.Session().State(), SignedOut);
     }
 }
 

@@ -19,9 +19,9 @@ TEST_F(ControllerTest, WebClientProcessEndsAccordingToTheSession) {
         {"signed in: the window reloads the web client itself", SignedIn, true, false, std::nullopt,
          SignedIn},
         {"signed out, process keeps dying: error status", SignedOut, false, false,
-         StringList{CMainDlg::kLoginErrorStatus}, SignedOut},
+         StringList{SignInSession::kLoginErrorStatus}, SignedOut},
         {"signed in, process keeps dying: signed out with the error status", SignedIn, false, false,
-         StringList{CMainDlg::kLoginErrorStatus}, SignedOut},
+         StringList{SignInSession::kLoginErrorStatus}, SignedOut},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -47,7 +47,7 @@ TEST_F(ControllerTest, WebClientProcessEndsAccordingToTheSession) {
             EXPECT_EQ(calls.back(), *c.loginStatus);
         else
             EXPECT_EQ(calls.size(), statuses);
-        EXPECT_EQ(g_sessionState, c.after);
+        EXPECT_EQ(dlg.Session().State(), c.after);
         // The sign-in page answering again gives the form back.
         if (c.state == SignedOut && c.reloading) {
             Host()->CompleteDocument(AppSettings.webClientBaseUrl + kSignInPath);

@@ -5,14 +5,14 @@ TEST_F(ControllerTest, KeepAliveFailureWhileSignedInWarnsThenSignsOut) {
     SignInAs("tok");
     pingError = "Could not connect to server";
     bool signedInWhileBoxOpen = false;
-    fake.messageBox.whileOpen = [&] { signedInWhileBoxOpen = g_sessionState == SignedIn; };
+    fake.messageBox.whileOpen = [&] { signedInWhileBoxOpen = dlg.Session().State() == SignedIn; };
     fake.loop.Advance(10000);
     ASSERT_EQ(pinged.size(), 1u);
     EXPECT_EQ(pinged[0], AppSettings.webClientBaseUrl + "/ping");
     ASSERT_EQ(fake.messageBox.shown.size(), 1u);
     EXPECT_EQ(fake.messageBox.shown[0].text, "Could not connect to server");
     EXPECT_TRUE(signedInWhileBoxOpen);
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"103", "tok"}));
     EXPECT_TRUE(Login()->visible);
 
@@ -31,7 +31,7 @@ TEST_F(ControllerTest, KeepAliveAnswerOfAnyKindKeepsTheSession) {
     fake.loop.Advance(30000);
     EXPECT_EQ(pinged.size(), 3u);
     EXPECT_TRUE(fake.messageBox.shown.empty());
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
 }
 
 TEST_F(ControllerTest, KeepAliveIsNotRunningWhileItsBoxIsOpen) {

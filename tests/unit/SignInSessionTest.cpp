@@ -45,8 +45,9 @@ public:
     }
     // A check that answers only once released, or gives up when cancelled.
     void HoldTheCheck() {
-        dlg.m_credentialCheck = [this](const StringList&, const std::string&, const std::string&,
-                                       std::string&, const std::atomic<bool>& cancelled) {
+        dlg.Session().m_credentialCheck = [this](const StringList&, const std::string&,
+                                                 const std::string&, std::string&,
+                                                 const std::atomic<bool>& cancelled) {
             const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
             while (!release && !cancelled && std::chrono::steady_clock::now() < end)
                 std::this_thread::yield();
@@ -70,7 +71,7 @@ TEST_P(SessionTransitionTest, LeavesTimersAndWindowsConsistent) {
     Start();
     t.act(*this);
     fake.loop.Pump();
-    EXPECT_EQ(g_sessionState, t.state);
+    EXPECT_EQ(dlg.Session().State(), t.state);
     EXPECT_EQ(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_WATCHDOG), t.watchdog);
     EXPECT_TRUE(fake.loop.HasTimer(dlg.Handle(), TIMER_PING));
     EXPECT_EQ(Login()->visible, t.loginVisible);
@@ -83,7 +84,7 @@ TEST_P(SessionTransitionTest, LeavesTimersAndWindowsConsistent) {
     // Whatever was under way is over: nothing fires later.
     if (t.state != SigningIn) {
         fake.loop.Advance(15000);
-        EXPECT_EQ(g_sessionState, t.state);
+        EXPECT_EQ(dlg.Session().State(), t.state);
         EXPECT_EQ(Host()->formSubmits, t.submits);
     }
 }
@@ -172,13 +173,13 @@ INSTANTIATE_TEST_SUITE_P(
                                  [](T& t) {
                                      t.SignInAs("tok");
                                      t.pingError = "down";
-                                     t.fake.loop.Advance(CMainDlg::kPingPeriodMs);
+                                     t.fake.loop.Advance(SignInSession::kPingPeriodMs);
                                  },
                                  SignedOut, false, true, false, std::nullopt, 1, 1},
                       Transition{"keep-alive failing, signed out",
                                  [](T& t) {
                                      t.pingError = "down";
-                                     t.fake.loop.Advance(3 * CMainDlg::kPingPeriodMs);
+                                     t.fake.loop.Advance(3 * SignInSession::kPingPeriodMs);
                                  },
                                  SignedOut, false, true, false, std::nullopt, 0, 0}),
     [](const auto& info) {
@@ -199,13 +200,13 @@ TEST_F(ControllerTest, AnEndedAttemptCannotTouchTheNextOne) {
     fake.loop.Advance(5000);
 
     std::atomic<bool> release = false;
-    dlg.m_credentialCheck = [&](auto&&...) {
+    dlg.Session().m_credentialCheck = [&](auto&&...) {
         while (!release) std::this_thread::yield();
         return 1000;
     };
     TypeAndSignIn("kim@example.org", "secret");
     fake.loop.Advance(10000);  // when the first watchdog would have run out
-    EXPECT_EQ(g_sessionState, SigningIn);
+    EXPECT_EQ(dlg.Session().State(), SigningIn);
     EXPECT_EQ(fake.messageBox.shown.size(), 1u);  // the question only
     release = true;
     FinishCheck();
@@ -226,7 +227,7 @@ TEST_F(ControllerTest, TheSignInPageLoadsOnlyOnceTheSessionCookiesAreGone) {
     fake.browser.FinishEndSession();
     ASSERT_EQ(Host()->navigations.size(), loads + 1);
     EXPECT_EQ(Host()->navigations.back().url, AppSettings.webClientBaseUrl + kSignInPath);
-    EXPECT_EQ(fake.loop.TimerPeriod(dlg.Handle(), TIMER_SIGNIN_PAGE), CMainDlg::kSigninPageMs);
+    EXPECT_EQ(fake.loop.TimerPeriod(dlg.Handle(), TIMER_SIGNIN_PAGE), SignInSession::kSigninPageMs);
 }
 
 TEST_F(ControllerTest, SignInOrOutClearsTheLoginPageMessagesWhateverWasCalledLast) {

@@ -13,7 +13,7 @@ TEST_F(ControllerTest, MenuFollowsTheStateNotTheSignInUnderWay) {
     EXPECT_EQ(Texts(fake.tray.RequestMenu()), (StringList{"Sign In", "Settings", "-", "Quit"}));
     TypeAndSignIn("kim@example.org", "secret");
     FinishCheck();
-    ASSERT_EQ(g_sessionState, SigningIn);
+    ASSERT_EQ(dlg.Session().State(), SigningIn);
     fake.tray.Click(TrayClick::RightUp);
     const FakeTray::Call* popup = fake.tray.Last(FakeTray::Op::Popup);
     ASSERT_NE(popup, nullptr);
@@ -24,7 +24,7 @@ TEST_F(ControllerTest, MenuFollowsTheStateNotTheSignInUnderWay) {
     ASSERT_EQ(fake.messageBox.shown.size(), 1u);
     EXPECT_EQ(fake.messageBox.shown[0].text, "로그아웃 하시겠습니까?");
     EXPECT_EQ(fake.messageBox.shown[0].buttons, MessageBoxButtons::YesNo);
-    EXPECT_EQ(g_sessionState, SigningIn);
+    EXPECT_EQ(dlg.Session().State(), SigningIn);
 }
 
 TEST_F(ControllerTest, SignedInMenuShowsTheAddressEvenWhenEmpty) {
@@ -37,7 +37,7 @@ TEST_F(ControllerTest, SignedInMenuShowsTheAddressEvenWhenEmpty) {
     EXPECT_EQ(items[0].commandId, 32785u);
     EXPECT_EQ(items[0].text, "");
     fake.tray.ChooseCommand(32785);  // does nothing
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
     EXPECT_TRUE(fake.messageBox.shown.empty());
 }
 
@@ -79,7 +79,7 @@ TEST_F(ControllerTest, TwoQuickSignOutsAskOnce) {
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
     fake.tray.ChooseCommand(32786);
     EXPECT_EQ(fake.messageBox.shown.size(), 1u);
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
 }
 
 TEST_F(ControllerTest, OpenAndTheOddMessagesFollowTheState) {
@@ -89,7 +89,7 @@ TEST_F(ControllerTest, OpenAndTheOddMessagesFollowTheState) {
     EXPECT_TRUE(Login()->visible);
     fake.loop.Send(dlg.Handle(), UWM_SIGNIN_RESULT, 3, 0);
     fake.loop.Send(dlg.Handle(), UWM_SIGNIN_RESULT, 99, 0);
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_TRUE(fake.messageBox.shown.empty());
     fake.loop.Send(dlg.Handle(), UWM_SHOW_HOST, 1, 0);
     EXPECT_TRUE(Host()->visible);
