@@ -3,10 +3,7 @@
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
-#include "controller/SessionState.h"
 #include "platform/Messages.h"
-
-CMainDlg* g_pMainDlg = nullptr;
 
 namespace {
 
@@ -30,7 +27,7 @@ constexpr Field kTextFields[] = {
 };
 }  // namespace
 
-CMainDlg::CMainDlg(Ports& ports) : m_tray(ports.tray), m_ports(ports) {}
+CMainDlg::CMainDlg(Ports& ports) : m_tray(ports.tray), m_toasts(ports), m_ports(ports) {}
 
 CMainDlg::~CMainDlg() {
     if (m_hWnd) OnDestroy();
@@ -67,22 +64,20 @@ bool CMainDlg::OnInitDialog() {
 
     m_settings.Create(m_ports, m_hWnd);
 
-    // The toasts stand in a column at the bottom right of the work area,
-    // index 0 lowest, 5 pixels apart and 10 from the edges. Their places are
-    // fixed for the life of the program.
-    const Rect work = m_ports.desktop.WorkArea();
-    for (int k = 0; k < kToastCount; ++k) {
-        CNotiHtmlDlg& toast = m_toasts[k];
-        toast.Create(m_ports.htmlWindows, m_ports.loop, m_ports.clock, m_hWnd);
-        const int x = work.right - 238;
-        const int y = work.bottom - 71 * (k + 1) - 5;
-        toast.PlaceAt(x, y);
-    }
+    m_toasts.Create(m_hWnd);
 
     // The service's pages may talk to the program; other sites' may not.
     m_ports.htmlWindows.SetTrustedOrigin(AppSettings.webClientBaseUrl);
-    m_host.Create(m_ports.htmlWindows, m_ports.loop, m_hWnd);
-    g_pMainDlg = this;
+    m_host.Create(
+        m_ports.htmlWindows,
+        WebClientEvents{[this](const std::string& method, const StringList& args) {
+                            OnExternalCall(method, args);
+                        },
+                        [this](const std::string& url) { OnWebClientDocumentComplete(url); },
+                        [this](bool reloading) { m_session.OnWebClientLost(reloading); },
+                        [this](const std::string&) { m_session.OnWebClientForeignPage(); },
+                        [this](const std::string& url) { OnWebClientLinkOut(url); },
+                        [this] { m_ports.loop.Post(m_hWnd, UWM_HOST_CLOSED); }});
     m_logoutNotice.Create(m_ports.dialogs, m_ports.loop, m_hWnd);
     m_accountDlg.Create(m_ports.dialogs, m_ports.loop, m_ports.shell, m_hWnd);
     RefreshTrayIcon();
@@ -243,11 +238,10 @@ void CMainDlg::OnDestroy() {
     m_session.JoinChecks();
     m_versionCheck.reset();
     m_settings.Destroy();
-    for (CNotiHtmlDlg& toast : m_toasts) toast.Destroy();
+    m_toasts.Destroy();
     m_host.Destroy();
     m_logoutNotice.Destroy();
     m_accountDlg.Destroy();
     m_hWnd = 0;
     m_window.reset();
-    g_pMainDlg = nullptr;
 }

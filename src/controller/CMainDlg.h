@@ -19,11 +19,12 @@
 #include "notify/CNotiHtmlDlg.h"
 #include "notify/CPopupDlg.h"
 #include "notify/CSystemTray.h"
+#include "notify/ToastStack.h"
 #include "platform/Ports.h"
 #include "settings/CSettingFrm.h"
-#include "signin/CLoginDlg.h"
 #include "signin/LoginErrorDlg.h"
 #include "signin/SignInSession.h"
+#include "webclient/CLoginDlg.h"
 
 class CMainDlg : public IHtmlWindowEvents,
                  public IMessageTarget,
@@ -34,7 +35,6 @@ public:
     static constexpr int kHeight = 387;
     static constexpr int kCornerEllipse = 17;
     static constexpr int kPageId = 172;
-    static constexpr int kToastCount = 5;
     static constexpr const char* kTitle = "Murmel Alarm";
 
     explicit CMainDlg(Ports& ports);
@@ -76,7 +76,7 @@ public:
     SignInSession& Session() { return m_session; }
 
     // New messages.
-    void ShowNotification(const std::string& data, int mode);
+    void ShowNotification(const std::string& data, int mode) { m_toasts.Show(data, mode); }
     // 1 when the program is closing for an update.
     int CheckVersion() override;
 
@@ -106,7 +106,7 @@ public:
 
     CSystemTray m_tray;
     CSettingFrm m_settings;
-    std::array<CNotiHtmlDlg, kToastCount> m_toasts;
+    ToastStack m_toasts;
     CLoginDlg m_host;
     CPopupDlg m_logoutNotice;
     LoginErrorDlg m_accountDlg;
@@ -116,7 +116,6 @@ public:
     std::string m_strPassword;
     CWebPage m_page;
     bool m_pageLoaded = false;
-    std::string m_lastSessionId;
     bool m_confirmingSignOut = false;
 
 private:

@@ -9,7 +9,6 @@
 #include "platform/Messages.h"
 
 namespace {
-constexpr int kIconNewMessage = 265;
 
 // The page's event code is a 16-bit number; anything else is no code at all.
 bool ParseCode(const std::string& text, int& code) {
@@ -52,8 +51,8 @@ void CMainDlg::ScriptToApp(int code, const std::string& data) {
             HandleServiceLogout();
             break;
         case 304:
-            if (m_host.m_active) break;
-            m_tray.ChangeIcon(kIconNewMessage);
+            if (m_host.Active()) break;
+            m_tray.ChangeIcon(ICON_NEW_MESSAGE);
             m_tray.RevealIcon();
             ShowNotification(data, 2);
             break;

@@ -7,36 +7,21 @@
 #include "platform/Messages.h"
 
 namespace {
-constexpr int kIconSignedIn = 128;
-constexpr int kIconSignedOut = 266;
-constexpr int kMenuSignedIn = 152;
-constexpr int kMenuSignedOut = 179;
-constexpr unsigned kEmailItem = 32785;
 constexpr const char* kSignOutQuestion = "로그아웃 하시겠습니까?";
-
-enum : unsigned {
-    ID_OPEN = 32776,
-    ID_SETTINGS = 32778,
-    ID_QUIT = 32779,
-    ID_SIGNIN = 32780,
-    ID_QUIT_SIGNED_OUT = 32783,
-    ID_SIGNOUT = 32786,
-    ID_SETTINGS_SIGNED_OUT = 32791,
-};
 }  // namespace
 
 void CMainDlg::RefreshTrayIcon() {
     m_tray.RemoveFromTray();
     m_tray.Install(this, "Murmel " + m_strAlarm,
-                   m_session.State() == SignedIn ? kIconSignedIn : kIconSignedOut);
+                   m_session.State() == SignedIn ? ICON_SIGNED_IN : ICON_SIGNED_OUT);
     m_tray.RevealIcon();
 }
 
 std::vector<TrayMenuItem> CMainDlg::TrayMenu() const {
-    if (m_session.State() != SignedIn) return LoadMenu(kMenuSignedOut);
-    std::vector<TrayMenuItem> items = LoadMenu(kMenuSignedIn);
+    if (m_session.State() != SignedIn) return LoadMenu(MENU_SIGNED_OUT);
+    std::vector<TrayMenuItem> items = LoadMenu(MENU_SIGNED_IN);
     for (TrayMenuItem& item : items)
-        if (item.commandId == kEmailItem) item.text = m_strEmail;
+        if (item.commandId == ID_EMAIL) item.text = m_strEmail;
     return items;
 }
 
@@ -129,7 +114,7 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
             EndDialog();
             break;
         case UWM_TOAST_OPEN:
-            CallAppToScript(307, m_lastSessionId);
+            CallAppToScript(307, m_toasts.LastSessionId());
             if (IHtmlWindow* host = m_host.Window()) {
                 host->Show();
                 host->SetForeground();

@@ -8,7 +8,7 @@
 #include "net/CookieStore.h"
 #include "net/PingSite.h"
 #include "platform/Messages.h"
-#include "signin/CLoginDlg.h"
+#include "webclient/CLoginDlg.h"
 #include "signin/CredentialCheck.h"
 
 namespace {

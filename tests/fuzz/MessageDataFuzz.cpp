@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // A shown toast always holds the message it shows.
             Check(!toast.m_eventData.empty() && toast.m_fillOk);
         }
-        Check(shown <= CMainDlg::kToastCount);
+        Check(shown <= ToastStack::kCount);
         // The session id changes only for JSON data.
         if (dlg.m_lastSessionId != before) Check(event.find('{') != std::string::npos);
     }

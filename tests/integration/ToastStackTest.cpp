@@ -134,7 +134,7 @@ TEST_F(ToastStackTest, SixMessagesFillTheStackAndMoveItDown) {
             if (!PageReady(toast.Window())) return false;
         return true;
     }));
-    dlg.m_host.m_active = 0;
+    dlg.m_host.SetActiveForTest(false);
 
     for (int n = 1; n <= 6; ++n) {
         dlg.ScriptToApp(304, Message(n));
@@ -147,7 +147,7 @@ TEST_F(ToastStackTest, SixMessagesFillTheStackAndMoveItDown) {
         return true;
     }));
     Settle();
-    for (int k = 0; k < CMainDlg::kToastCount; ++k) {
+    for (int k = 0; k < ToastStack::kCount; ++k) {
         SCOPED_TRACE(k);
         IHtmlWindow* window = dlg.m_toasts[k].Window();
         EXPECT_EQ(Placed(window), (Point{work.right - 238, work.bottom - 71 * (k + 1) - 5}));
@@ -163,7 +163,7 @@ TEST_F(ToastStackTest, SixMessagesFillTheStackAndMoveItDown) {
         EXPECT_EQ(PageText(window, "sender"), "Sender " + std::to_string(k + 2));
         EXPECT_EQ(PageText(window, "send_msg"), "Message number " + std::to_string(k + 2));
     }
-    EXPECT_EQ(dlg.m_lastSessionId, "conv-6");
+    EXPECT_EQ(dlg.m_toasts.LastSessionId(), "conv-6");
     const Point top = *Placed(dlg.m_toasts[4].Window());
     Shell("import -window root -crop 228x355+" + std::to_string(top.x) + "+" +
           std::to_string(top.y) + " " + Artifact("toast-stack.png"));

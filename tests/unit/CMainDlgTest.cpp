@@ -1,4 +1,3 @@
-#include "controller/SessionState.h"
 #include "unit/ControllerFixture.h"
 
 TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
@@ -15,7 +14,6 @@ TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
     EXPECT_FALSE(fake.dialogs.created[0]->spec.closeBox);
     EXPECT_FALSE(fake.dialogs.created[0]->visible);
     EXPECT_FALSE(fake.dialogs.created[1]->visible);
-    EXPECT_EQ(g_pMainDlg, &dlg);
     EXPECT_EQ(Login()->title, "Murmel Alarm");
     // The tray icon is there, signed out, before the login window shows.
     EXPECT_TRUE(fake.tray.shown);
@@ -116,7 +114,7 @@ TEST_F(ControllerTest, HostLoadsTheSignInPageOnceWithTheClientHeader) {
     EXPECT_EQ(host->title, "");
     EXPECT_EQ(host->spec.title, "Murmel Alarm");
     EXPECT_TRUE(host->spec.ownWebProcess);
-    EXPECT_EQ(dlg.m_host.m_active, 1);
+    EXPECT_TRUE(dlg.m_host.Active());
 }
 
 TEST_F(ControllerTest, KeepAliveTimerRunsUntilTeardown) {
@@ -125,7 +123,6 @@ TEST_F(ControllerTest, KeepAliveTimerRunsUntilTeardown) {
     EXPECT_EQ(fake.loop.TimerPeriod(handle, TIMER_PING), 10000u);
     dlg.OnDestroy();
     EXPECT_FALSE(fake.loop.HasTimer(handle, TIMER_PING));
-    EXPECT_EQ(g_pMainDlg, nullptr);
     for (FakeHtmlWindow* w : fake.htmlWindows.created) EXPECT_EQ(w, nullptr);
     for (FakeNativeDialog* d : fake.dialogs.created) EXPECT_EQ(d, nullptr);
 }

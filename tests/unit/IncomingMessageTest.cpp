@@ -16,7 +16,7 @@ protected:
         AppSettings.soundIndex = "0";
         AppSettings.messagePreview = true;
         Start();
-        dlg.m_host.m_active = 0;
+        dlg.m_host.SetActiveForTest(false);
     }
     void TearDown() override {
         AppSettings.alertSound = true;
@@ -38,7 +38,7 @@ protected:
     // What each slot shows: the sender it was last given, "-" when hidden.
     std::string Stack() {
         std::string out;
-        for (int k = 0; k < CMainDlg::kToastCount; ++k) {
+        for (int k = 0; k < ToastStack::kCount; ++k) {
             std::string shown = "-";
             if (Toast(k)->visible) {
                 const auto senders = CallsOf(Toast(k), "setSender");
@@ -49,7 +49,7 @@ protected:
         return out;
     }
     void LoadToastPages() {
-        for (int k = 0; k < CMainDlg::kToastCount; ++k)
+        for (int k = 0; k < ToastStack::kCount; ++k)
             Toast(k)->CompleteDocument("res:///html/toast.html");
     }
 };
@@ -149,7 +149,7 @@ TEST_F(IncomingMessageTest, SessionIdFollowsTheLastReadableMessage) {
     for (const auto& [data, expected] : cases) {
         SCOPED_TRACE(data);
         dlg.ShowNotification(data, 2);
-        EXPECT_EQ(dlg.m_lastSessionId, expected);
+        EXPECT_EQ(dlg.m_toasts.LastSessionId(), expected);
     }
 }
 
@@ -172,7 +172,7 @@ TEST_F(IncomingMessageTest, UnshowableMessagesPlayTheSoundButShowNoToast) {
 TEST_F(IncomingMessageTest, ClickOnAToastOpensTheLatestConversation) {
     SignInAs("tok");
     Host()->Hide();
-    dlg.m_host.m_active = 0;
+    dlg.m_host.SetActiveForTest(false);
     Arrives(1);
     Arrives(2);
     EXPECT_EQ(dlg.m_tray.IconData().iconId, 265);
@@ -184,7 +184,7 @@ TEST_F(IncomingMessageTest, ClickOnAToastOpensTheLatestConversation) {
 }
 
 TEST_F(IncomingMessageTest, NothingHappensWhileTheWebClientIsActive) {
-    dlg.m_host.m_active = 1;
+    dlg.m_host.SetActiveForTest(true);
     fake.sound.existing = {fake.module.workingDirectory + "sound/sound1.wav"};
     Arrives(1);
     EXPECT_EQ(Stack(), "- - - - -");
@@ -232,7 +232,7 @@ TEST_F(IncomingMessageTest, QuietDesktopHoldsBackToastAndSoundButNotTheTrayImage
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        for (int k = 0; k < CMainDlg::kToastCount; ++k) Toast(k)->visible = false;
+        for (int k = 0; k < ToastStack::kCount; ++k) Toast(k)->visible = false;
         fake.sound.played.clear();
         fake.notificationPolicy.asked.clear();
         fake.notificationPolicy.doNotDisturb = c.doNotDisturb;
@@ -242,7 +242,8 @@ TEST_F(IncomingMessageTest, QuietDesktopHoldsBackToastAndSoundButNotTheTrayImage
         EXPECT_EQ(dlg.m_tray.IconData().iconId, 265);
         EXPECT_EQ(Toast(0)->visible, c.toastAndSound);
         EXPECT_EQ(fake.sound.played.size(), c.toastAndSound ? 1u : 0u);
-        EXPECT_EQ(dlg.m_lastSessionId, "s" + std::to_string(n)) << "a click still finds it";
+        EXPECT_EQ(dlg.m_toasts.LastSessionId(), "s" + std::to_string(n))
+            << "a click still finds it";
         if (!c.doNotDisturb) {
             EXPECT_EQ(fake.notificationPolicy.asked, std::vector<Rect>{fake.desktop.WorkArea()})
                 << "the stack's own monitor is the one asked about";

@@ -99,7 +99,7 @@ TEST_F(ControllerTest, OnlyAThreePartSuccessTextSignsIn) {
     EXPECT_EQ(dlg.Session().State(), SignedIn);
     const size_t before = CallsOf(Host(), "AppToScript").size();
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    dlg.OnMenuCommand(32786);
+    dlg.OnMenuCommand(ID_SIGNOUT);
     EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_EQ(CallsOf(Host(), "AppToScript").size(), before);  // no 103 without a token
 }
@@ -123,7 +123,7 @@ TEST_F(ControllerTest, AUserSignOutStopsTheWatchdog) {
     TypeAndSignIn("kim@example.org", "secret");
     FinishCheck();
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    dlg.OnMenuCommand(32780);
+    dlg.OnMenuCommand(ID_SIGNIN);
     EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_FALSE(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_WATCHDOG));
     fake.loop.Advance(15000);
@@ -145,7 +145,7 @@ TEST_F(ControllerTest, SignOutKeepsTheRememberedAddressOnly) {
     Start();
     SignInAs("tok");
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    dlg.OnMenuCommand(32786);
+    dlg.OnMenuCommand(ID_SIGNOUT);
     EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"103", "tok"}));
     EXPECT_EQ(Login()->GetData("input_email"), "kim@example.org");
     EXPECT_EQ(Login()->GetData("input_password"), "");
@@ -157,7 +157,7 @@ TEST_F(ControllerTest, SignOutKeepsTheRememberedAddressOnly) {
     AppSettings.rememberEmail = false;
     SignInAs("tok2");
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    dlg.OnMenuCommand(32786);
+    dlg.OnMenuCommand(ID_SIGNOUT);
     EXPECT_EQ(Login()->GetData("input_email"), "");
 }
 
@@ -274,7 +274,7 @@ TEST_F(ControllerTest, WhatHappensWhileARequestIsAwaitedIsHeededAfter) {
         login->UserSets("input_password", "secret");
         ports.loop.duringAwait = [&] {
             if (c.quit)
-                controller.OnMenuCommand(32783);
+                controller.OnMenuCommand(ID_QUIT_SIGNED_OUT);
             else
                 login->External("Signin");
         };
@@ -323,7 +323,7 @@ TEST_F(ControllerTest, ASignInAskedForDuringTheStartUpCheckFollowsIt) {
             login->UserSets("input_password", "secret");
             login->External("Signin");
             EXPECT_EQ(controller.Session().State(), SignedOut) << c.name;
-            if (c.quit) controller.OnMenuCommand(32783);
+            if (c.quit) controller.OnMenuCommand(ID_QUIT_SIGNED_OUT);
         };
         ASSERT_TRUE(controller.Create()) << c.name;
         ports.loop.Pump();  // the start-up check runs from the loop

@@ -57,7 +57,7 @@ public:
     }
     void SignOutFromTheMenu() {
         fake.messageBox.answers = {MessageBoxAnswer::Yes};
-        dlg.OnMenuCommand(32786);
+        dlg.OnMenuCommand(ID_SIGNOUT);
     }
     void Submitted() {
         TypeAndSignIn("kim@example.org", "secret");
@@ -196,7 +196,7 @@ TEST_F(ControllerTest, AnEndedAttemptCannotTouchTheNextOne) {
     TypeAndSignIn("kim@example.org", "secret");
     FinishCheck();  // the first attempt's form is submitted: watchdog runs
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    dlg.OnMenuCommand(32780);
+    dlg.OnMenuCommand(ID_SIGNIN);
     fake.loop.Advance(5000);
 
     std::atomic<bool> release = false;
@@ -221,7 +221,7 @@ TEST_F(ControllerTest, TheSignInPageLoadsOnlyOnceTheSessionCookiesAreGone) {
     fake.browser.deferEnd = true;
     const size_t loads = Host()->navigations.size();
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    dlg.OnMenuCommand(32786);
+    dlg.OnMenuCommand(ID_SIGNOUT);
     EXPECT_EQ(fake.browser.sessionsEnded, 1);
     EXPECT_EQ(Host()->navigations.size(), loads);
     fake.browser.FinishEndSession();
@@ -234,7 +234,7 @@ TEST_F(ControllerTest, SignInOrOutClearsTheLoginPageMessagesWhateverWasCalledLas
     Start();
     SignInAs("tok");  // the last page call went to the web client
     fake.messageBox.answers = {MessageBoxAnswer::No};
-    dlg.OnMenuCommand(32786);
+    dlg.OnMenuCommand(ID_SIGNOUT);
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"9"});
     EXPECT_TRUE(CallsOf(Host(), "showLoginStatus").empty());
 }

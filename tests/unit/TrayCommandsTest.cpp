@@ -20,7 +20,7 @@ TEST_F(ControllerTest, MenuFollowsTheStateNotTheSignInUnderWay) {
     EXPECT_EQ(Texts(popup->items), (StringList{"Sign In", "Settings", "-", "Quit"}));
     // "Sign In" while signing in asks whether to sign out.
     fake.messageBox.answers = {MessageBoxAnswer::No};
-    fake.tray.ChooseCommand(32780);
+    fake.tray.ChooseCommand(ID_SIGNIN);
     ASSERT_EQ(fake.messageBox.shown.size(), 1u);
     EXPECT_EQ(fake.messageBox.shown[0].text, "로그아웃 하시겠습니까?");
     EXPECT_EQ(fake.messageBox.shown[0].buttons, MessageBoxButtons::YesNo);
@@ -36,7 +36,7 @@ TEST_F(ControllerTest, SignedInMenuShowsTheAddressEvenWhenEmpty) {
     const auto items = fake.tray.RequestMenu();
     EXPECT_EQ(items[0].commandId, 32785u);
     EXPECT_EQ(items[0].text, "");
-    fake.tray.ChooseCommand(32785);  // does nothing
+    fake.tray.ChooseCommand(ID_EMAIL);  // does nothing
     EXPECT_EQ(dlg.Session().State(), SignedIn);
     EXPECT_TRUE(fake.messageBox.shown.empty());
 }
@@ -59,7 +59,7 @@ TEST_F(ControllerTest, NewMessageImageStaysUntilATrayClick) {
 
 TEST_F(ControllerTest, QuitTellsTheWebClientOnlyWithAToken) {
     Start();
-    fake.tray.ChooseCommand(32783);
+    fake.tray.ChooseCommand(ID_QUIT_SIGNED_OUT);
     EXPECT_TRUE(fake.loop.QuitRequested());
     EXPECT_TRUE(CallsOf(Host(), "AppToScript").empty());
 }
@@ -67,7 +67,7 @@ TEST_F(ControllerTest, QuitTellsTheWebClientOnlyWithAToken) {
 TEST_F(ControllerTest, QuitWhileSignedInSends103First) {
     Start();
     SignInAs("tok");
-    fake.tray.ChooseCommand(32779);
+    fake.tray.ChooseCommand(ID_QUIT);
     EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"103", "tok"}));
     EXPECT_TRUE(fake.loop.QuitRequested());
 }
@@ -75,9 +75,9 @@ TEST_F(ControllerTest, QuitWhileSignedInSends103First) {
 TEST_F(ControllerTest, TwoQuickSignOutsAskOnce) {
     Start();
     SignInAs("tok");
-    fake.messageBox.whileOpen = [&] { fake.tray.ChooseCommand(32786); };
+    fake.messageBox.whileOpen = [&] { fake.tray.ChooseCommand(ID_SIGNOUT); };
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    fake.tray.ChooseCommand(32786);
+    fake.tray.ChooseCommand(ID_SIGNOUT);
     EXPECT_EQ(fake.messageBox.shown.size(), 1u);
     EXPECT_EQ(dlg.Session().State(), SignedOut);
 }
@@ -85,7 +85,7 @@ TEST_F(ControllerTest, TwoQuickSignOutsAskOnce) {
 TEST_F(ControllerTest, OpenAndTheOddMessagesFollowTheState) {
     Start();
     Login()->Hide();
-    fake.tray.ChooseCommand(32776);
+    fake.tray.ChooseCommand(ID_OPEN);
     EXPECT_TRUE(Login()->visible);
     fake.loop.Send(dlg.Handle(), UWM_SIGNIN_RESULT, 3, 0);
     fake.loop.Send(dlg.Handle(), UWM_SIGNIN_RESULT, 99, 0);
@@ -101,7 +101,7 @@ TEST_F(ControllerTest, ToastClickOpensTheConversationThenRestoresTheIcon) {
     Start();
     SignInAs("tok");
     Host()->Hide();
-    dlg.m_lastSessionId = "conv-7";
+    dlg.m_toasts.SetLastSessionId("conv-7");
     fake.tray.current.iconId = 265;
     fake.loop.Post(dlg.Handle(), UWM_TOAST_OPEN);
     fake.loop.Post(dlg.Handle(), UWM_TOAST_CLOSED);
