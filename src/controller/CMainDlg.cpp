@@ -41,7 +41,7 @@ void CMainDlg::DoModal() {
 
 bool CMainDlg::Create() {
     m_hWnd = m_ports.loop.Register(this);
-    HtmlWindowSpec spec;
+    HtmlWindowDescription spec;
     spec.resourceId = kPageId;
     spec.width = kWidth;
     spec.height = kHeight;

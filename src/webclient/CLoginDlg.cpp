@@ -8,7 +8,7 @@ CLoginDlg::~CLoginDlg() {
 
 void CLoginDlg::Create(IHtmlWindowFactory& factory, WebClientEvents events) {
     m_events = std::move(events);
-    HtmlWindowSpec spec;
+    HtmlWindowDescription spec;
     // No page and no load of its own: the owner's navigation to the
     // sign-in page is the window's first load. Loads issued back to back on
     // a view whose web process is still starting, each to another site

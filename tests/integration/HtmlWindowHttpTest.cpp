@@ -167,7 +167,7 @@ class HtmlWindowHttpTest : public ::testing::Test {
 protected:
     void SetUp() override {
         factory.SetTrustedOrigin(trusted.Origin());
-        HtmlWindowSpec spec;
+        HtmlWindowDescription spec;
         spec.ownWebProcess = true;
         window = factory.Create(spec, &events);
     }
@@ -226,7 +226,7 @@ TEST_F(HtmlWindowHttpTest, SiteWithItsOwnCertificateIsReachedOnceAllowed) {
     {
         WebKitHtmlWindowFactory wary("");
         Recorder waryEvents;
-        auto refused = wary.Create(HtmlWindowSpec{}, &waryEvents);
+        auto refused = wary.Create(HtmlWindowDescription{}, &waryEvents);
         ASSERT_TRUE(LoadAndWait(*refused, waryEvents, secure.Url("/page")));
         EXPECT_TRUE(secure.lastHeaders.empty());  // no request after the handshake failed
     }

@@ -109,7 +109,7 @@ TEST_F(ControllerTest, AccountPagesEndTheSignInAndAskForTheAction) {
         const size_t runs = fake.dialogs.ranModal.size();
         Host()->CompleteDocument("https://web.example" + std::string(c.path), false);
         ASSERT_EQ(fake.dialogs.ranModal.size(), runs + 1) << c.path;
-        const NativeDialogSpec& shown = fake.dialogs.ranModal.back();
+        const NativeDialogDescription& shown = fake.dialogs.ranModal.back();
         EXPECT_EQ(shown.text, c.text);
         EXPECT_EQ(shown.okLabel, c.ok);
         EXPECT_EQ(shown.cancelLabel, "Cancel");
