@@ -6,10 +6,6 @@
 
 enum : unsigned {
     WM_CLOSE = 0x0010,
-    WM_KEYDOWN = 0x0100,
-    WM_TIMER = 0x0113,
-    WM_LBUTTONUP = 0x0202,
-    WM_RBUTTONUP = 0x0205,
 
     UWM_TOAST_OPEN = 1010,
     UWM_TOAST_CLOSED = 1012,
@@ -19,7 +15,6 @@ enum : unsigned {
     UWM_NOTICE_DONE = 1022,
     UWM_ACTIVATE = 1023,
     UWM_STARTUP_VERSION_CHECK = 1024,
-    UWM_TRAY = 0x8001,
 };
 
 enum : unsigned {
