@@ -3,64 +3,9 @@
 #include <string>
 #include <utility>
 
-namespace {
+#include "platform/linux/ResourceText.h"
 
-const char kIntrospection[] = R"xml(<node>
-  <interface name="com.canonical.dbusmenu">
-    <property name="Version" type="u" access="read"/>
-    <property name="TextDirection" type="s" access="read"/>
-    <property name="Status" type="s" access="read"/>
-    <property name="IconThemePath" type="as" access="read"/>
-    <method name="GetLayout">
-      <arg type="i" name="parentId" direction="in"/>
-      <arg type="i" name="recursionDepth" direction="in"/>
-      <arg type="as" name="propertyNames" direction="in"/>
-      <arg type="u" name="revision" direction="out"/>
-      <arg type="(ia{sv}av)" name="layout" direction="out"/>
-    </method>
-    <method name="GetGroupProperties">
-      <arg type="ai" name="ids" direction="in"/>
-      <arg type="as" name="propertyNames" direction="in"/>
-      <arg type="a(ia{sv})" name="properties" direction="out"/>
-    </method>
-    <method name="GetProperty">
-      <arg type="i" name="id" direction="in"/>
-      <arg type="s" name="name" direction="in"/>
-      <arg type="v" name="value" direction="out"/>
-    </method>
-    <method name="Event">
-      <arg type="i" name="id" direction="in"/>
-      <arg type="s" name="eventId" direction="in"/>
-      <arg type="v" name="data" direction="in"/>
-      <arg type="u" name="timestamp" direction="in"/>
-    </method>
-    <method name="EventGroup">
-      <arg type="a(isvu)" name="events" direction="in"/>
-      <arg type="ai" name="idErrors" direction="out"/>
-    </method>
-    <method name="AboutToShow">
-      <arg type="i" name="id" direction="in"/>
-      <arg type="b" name="needUpdate" direction="out"/>
-    </method>
-    <method name="AboutToShowGroup">
-      <arg type="ai" name="ids" direction="in"/>
-      <arg type="ai" name="updatesNeeded" direction="out"/>
-      <arg type="ai" name="idErrors" direction="out"/>
-    </method>
-    <signal name="ItemsPropertiesUpdated">
-      <arg type="a(ia{sv})" name="updatedProps"/>
-      <arg type="a(ias)" name="removedProps"/>
-    </signal>
-    <signal name="LayoutUpdated">
-      <arg type="u" name="revision"/>
-      <arg type="i" name="parent"/>
-    </signal>
-    <signal name="ItemActivationRequested">
-      <arg type="i" name="id"/>
-      <arg type="u" name="timestamp"/>
-    </signal>
-  </interface>
-</node>)xml";
+namespace {
 
 const char kInterface[] = "com.canonical.dbusmenu";
 
@@ -83,7 +28,8 @@ GVariant* EmptyProperties() {
 DbusMenu::DbusMenu(GDBusConnection* connection, Handlers handlers)
     : m_connection(connection), m_handlers(std::move(handlers)) {
     static const GDBusInterfaceVTable vtable = {OnMethodCall, OnGetProperty, nullptr, {}};
-    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
+    GDBusNodeInfo* node =
+        g_dbus_node_info_new_for_xml(ResourceText("dbus/dbusmenu.xml").c_str(), nullptr);
     m_registration = g_dbus_connection_register_object(m_connection, kPath, node->interfaces[0],
                                                        &vtable, this, nullptr, nullptr);
     g_dbus_node_info_unref(node);
