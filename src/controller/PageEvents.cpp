@@ -42,7 +42,7 @@ void CMainDlg::ScriptToApp(int code, const std::string& data) {
             m_session.AbandonSignIn();
             m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok,
                                     MessageBoxIcon::None);
-            m_window->SetForeground();
+            m_login.Window()->SetForeground();
             break;
         case 301:
             m_session.SigninOk(data);
@@ -84,5 +84,5 @@ void CMainDlg::HandleServiceLogout() {
         host->Hide();
         if (host->CurrentUrl().find(kSignInPath) == std::string::npos) m_session.LoadSignInPage();
     }
-    ShowLoginStatus();
+    ShowLoginStatus(std::nullopt);
 }

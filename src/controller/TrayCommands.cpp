@@ -12,7 +12,7 @@ constexpr const char* kSignOutQuestion = "로그아웃 하시겠습니까?";
 
 void CMainDlg::RefreshTrayIcon() {
     m_tray.RemoveFromTray();
-    m_tray.Install(this, "Murmel " + m_strAlarm,
+    m_tray.Install(this, "Murmel " + m_login.AlarmText(),
                    m_session.State() == SignedIn ? ICON_SIGNED_IN : ICON_SIGNED_OUT);
     m_tray.RevealIcon();
 }
@@ -21,7 +21,7 @@ std::vector<TrayMenuItem> CMainDlg::TrayMenu() const {
     if (m_session.State() != SignedIn) return LoadMenu(MENU_SIGNED_OUT);
     std::vector<TrayMenuItem> items = LoadMenu(MENU_SIGNED_IN);
     for (TrayMenuItem& item : items)
-        if (item.commandId == ID_EMAIL) item.text = m_strEmail;
+        if (item.commandId == ID_EMAIL) item.text = m_login.Email();
     return items;
 }
 
@@ -33,7 +33,7 @@ void CMainDlg::OnTrayClick(TrayClick click, Point at) {
         RefreshTrayIcon();
         std::vector<TrayMenuItem> items = TrayMenu();
         if (items.empty()) return;
-        m_window->SetForeground();
+        m_login.Window()->SetForeground();
         m_ports.tray.PopupMenu(items, at);
     }
 }
@@ -54,8 +54,7 @@ void CMainDlg::OnMenuCommand(unsigned commandId) {
             break;
         case ID_OPEN:
             if (m_session.State() == SignedOut) {
-                ShowController();
-                m_window->SetForeground();
+                m_login.ShowInFront();
             } else {
                 ShowWebClient();
             }
@@ -75,14 +74,11 @@ void CMainDlg::OnMenuCommand(unsigned commandId) {
 }
 
 void CMainDlg::OnSignInOrOut() {
-    // Clears the login page's messages; the last page call may have bound
-    // the web client.
-    if (m_window->HasDocument() && m_page.BindDocument(m_window.get()))
-        m_page.InvokeScript("showLoginStatus", "9");
+    m_login.ClearMessages();
     if (m_session.State() == SignedOut) {
         INativeDialog* notice = m_logoutNotice.Dialog();
         if (notice && notice->IsVisible()) DismissLogoutNotice();
-        ShowController();
+        m_login.Show();
         return;
     }
     if (m_confirmingSignOut) return;
@@ -139,7 +135,7 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
             break;
         case UWM_NOTICE_DONE:
             DismissLogoutNotice();
-            ShowController();
+            m_login.Show();
             break;
         case UWM_ACTIVATE:
             BringForward();

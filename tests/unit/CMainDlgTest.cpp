@@ -34,8 +34,8 @@ TEST_F(ControllerTest, ToastsStandInAColumnAboveTheWorkAreaCorner) {
         EXPECT_EQ(r.Height(), 66);
         EXPECT_TRUE(toasts[k]->topmost);
         EXPECT_FALSE(toasts[k]->spec.taskbar);
-        EXPECT_EQ(dlg.m_toasts[k].m_left, r.left);
-        EXPECT_EQ(dlg.m_toasts[k].m_top, r.top);
+        EXPECT_EQ(dlg.Toasts()[k].m_left, r.left);
+        EXPECT_EQ(dlg.Toasts()[k].m_top, r.top);
     }
     // 10 pixels from the right and bottom edges; the top one 360 above the bottom.
     EXPECT_EQ(toasts[0]->GetRect().right, 1270);
@@ -114,7 +114,7 @@ TEST_F(ControllerTest, HostLoadsTheSignInPageOnceWithTheClientHeader) {
     EXPECT_EQ(host->title, "");
     EXPECT_EQ(host->spec.title, "Murmel Alarm");
     EXPECT_TRUE(host->spec.ownWebProcess);
-    EXPECT_TRUE(dlg.m_host.Active());
+    EXPECT_TRUE(dlg.WebClientWindow().Active());
 }
 
 TEST_F(ControllerTest, KeepAliveTimerRunsUntilTeardown) {

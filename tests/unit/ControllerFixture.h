@@ -3,6 +3,9 @@
 // loaded, for the tests of what the controller does.
 #include <gtest/gtest.h>
 
+#include "config/AppSettings.h"
+#include "config/LoadText.h"
+#include "config/Settings.h"
 #include "controller/CMainDlg.h"
 #include "fakes/FakePorts.h"
 #include "platform/Messages.h"

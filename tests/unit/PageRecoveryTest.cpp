@@ -70,7 +70,7 @@ TEST_F(ControllerTest, LoginPageLoadedAgainGetsItsFieldsAndStatusBack) {
     EXPECT_TRUE(fake.messageBox.shown.empty());
     Login()->CompleteDocument("res:///html/login.html");
     EXPECT_EQ(Login()->GetData("input_email"), "kim@example.org");
-    EXPECT_EQ(Login()->GetData("main_title"), dlg.m_strTitle);
+    EXPECT_EQ(Login()->GetData("main_title"), dlg.Login().TitleText());
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus"), (std::vector<StringList>{{"2"}}));
 
     // A page that keeps dying cannot show anything: the box says so.
@@ -81,7 +81,7 @@ TEST_F(ControllerTest, LoginPageLoadedAgainGetsItsFieldsAndStatusBack) {
 
 TEST_F(ControllerTest, ToastWhosePageEndsIsHiddenAndAFillWhileLoadingIsApplied) {
     Start();
-    CNotiHtmlDlg& toast = dlg.m_toasts[0];
+    CNotiHtmlDlg& toast = dlg.Toasts()[0];
     auto* page = static_cast<FakeHtmlWindow*>(toast.Window());
     page->CompleteDocument("res:///html/toast.html");
     ASSERT_TRUE(toast.FillToast(R"({"sender":"Kim","msg":"Hi","msgtype":0})"));

@@ -32,7 +32,7 @@ TEST_F(ControllerTest, SignedInMenuShowsTheAddressEvenWhenEmpty) {
     SignInAs("tok");
     EXPECT_EQ(Texts(fake.tray.RequestMenu()),
               (StringList{"kim@example.org", "-", "Open", "Sign Out", "Settings", "-", "Quit"}));
-    dlg.m_strEmail.clear();
+    dlg.Login().ForgetEmailForTest();
     const auto items = fake.tray.RequestMenu();
     EXPECT_EQ(items[0].commandId, 32785u);
     EXPECT_EQ(items[0].text, "");
@@ -101,7 +101,7 @@ TEST_F(ControllerTest, ToastClickOpensTheConversationThenRestoresTheIcon) {
     Start();
     SignInAs("tok");
     Host()->Hide();
-    dlg.m_toasts.SetLastSessionId("conv-7");
+    dlg.Toasts().SetLastSessionId("conv-7");
     fake.tray.current.iconId = 265;
     fake.loop.Post(dlg.Handle(), UWM_TOAST_OPEN);
     fake.loop.Post(dlg.Handle(), UWM_TOAST_CLOSED);
