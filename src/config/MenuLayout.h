@@ -3,11 +3,15 @@
 // come from the string tables; command 0 is a separator.
 #include <span>
 
-inline constexpr unsigned kMenuSignedIn = 152;
-inline constexpr unsigned kMenuSignedOut = 179;
+#include "platform/Messages.h"
 
-inline constexpr unsigned kMenu152Commands[] = {32785, 0, 32776, 32786, 32778, 0, 32779};
-inline constexpr unsigned kMenu179Commands[] = {32780, 32791, 0, 32783};
+inline constexpr unsigned kMenuSignedIn = MENU_SIGNED_IN;
+inline constexpr unsigned kMenuSignedOut = MENU_SIGNED_OUT;
+
+inline constexpr unsigned kMenu152Commands[] = {ID_EMAIL,    0, ID_OPEN, ID_SIGNOUT,
+                                                ID_SETTINGS, 0, ID_QUIT};
+inline constexpr unsigned kMenu179Commands[] = {ID_SIGNIN, ID_SETTINGS_SIGNED_OUT, 0,
+                                                ID_QUIT_SIGNED_OUT};
 
 // The commands of a menu in order; empty for an unknown menu.
 constexpr std::span<const unsigned> MenuCommands(unsigned menuId) {

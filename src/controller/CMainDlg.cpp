@@ -3,37 +3,10 @@
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
-#include "controller/SessionState.h"
 #include "platform/Messages.h"
 
-std::atomic<SessionState> g_sessionState = SignedOut;
-CMainDlg* g_pMainDlg = nullptr;
-
-namespace {
-
-// The login page's elements that the controller exchanges data with.
-struct Field {
-    const char* id;
-    DataKind kind;
-};
-constexpr Field kTextFields[] = {
-    {"main_title", DataKind::InnerText},
-    {"main_loading", DataKind::InnerText},
-    {"span_signin", DataKind::InnerText},
-    {"div_invalid", DataKind::InnerText},
-    {"div_password_invalid", DataKind::InnerText},
-    {"main_remember", DataKind::InnerText},
-    {"a_forgot", DataKind::InnerText},
-    {"main_signup", DataKind::InnerText},
-    {"main_btn_signup", DataKind::InnerText},
-    {"alarm", DataKind::InnerText},
-    {"div_error", DataKind::InnerText},
-};
-}  // namespace
-
-CMainDlg::CMainDlg(Ports& ports) : m_tray(ports.tray), m_ports(ports) {
-    UseNetwork();
-}
+CMainDlg::CMainDlg(Ports& ports)
+    : m_ports(ports), m_login(ports), m_tray(ports.tray), m_toasts(ports) {}
 
 CMainDlg::~CMainDlg() {
     if (m_hWnd) OnDestroy();
@@ -47,134 +20,54 @@ void CMainDlg::DoModal() {
 
 bool CMainDlg::Create() {
     m_hWnd = m_ports.loop.Register(this);
-    HtmlWindowSpec spec;
-    spec.resourceId = kPageId;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.title = kTitle;
-    spec.taskbar = true;
-    m_window = m_ports.htmlWindows.Create(spec, this);
-    if (!m_window) return false;
-    for (const Field& f : kTextFields) m_window->BindData(f.id, f.kind);
-    m_window->BindData("input_email", DataKind::InputValue);
-    m_window->BindData("input_password", DataKind::InputValue);
-    m_window->BindData("checkbox_email", DataKind::Checkbox);
-    m_window->SetDragHandles({"head_title", "logo", "logoimg"});
+    if (!m_login.Create(
+            LoginWindow::Events{[this] { m_session.Signin(); },
+                                [this](const std::string& method, const StringList& args) {
+                                    OnExternalCall(method, args);
+                                }}))
+        return false;
     // Boxes keep input from the login window only: toasts and the web
     // client go on taking clicks while one is open.
-    m_ports.messageBox.SetOwner(m_window.get());
+    m_ports.messageBox.SetOwner(m_login.Window());
     return OnInitDialog();
 }
 
 bool CMainDlg::OnInitDialog() {
-    LoadPageTexts();
-    m_window->SetTitle(kTitle);
+    m_login.LoadPageTexts();
+    m_login.Window()->SetTitle(kTitle);
     ShowLoginStatus("1");
 
     m_settings.Create(m_ports, m_hWnd);
 
-    // The toasts stand in a column at the bottom right of the work area,
-    // index 0 lowest, 5 pixels apart and 10 from the edges. Their places are
-    // fixed for the life of the program.
-    const Rect work = m_ports.desktop.WorkArea();
-    for (int k = 0; k < kToastCount; ++k) {
-        CNotiHtmlDlg& toast = m_toasts[k];
-        toast.Create(m_ports.htmlWindows, m_ports.loop, m_ports.clock, m_hWnd);
-        const int x = work.right - 238;
-        const int y = work.bottom - 71 * (k + 1) - 5;
-        toast.PlaceAt(x, y);
-    }
+    m_toasts.Create(m_hWnd);
 
     // The service's pages may talk to the program; other sites' may not.
     m_ports.htmlWindows.SetTrustedOrigin(AppSettings.webClientBaseUrl);
-    m_host.Create(m_ports.htmlWindows, m_ports.loop, m_hWnd);
-    g_pMainDlg = this;
+    m_host.Create(
+        m_ports.htmlWindows,
+        WebClientEvents{[this](const std::string& method, const StringList& args) {
+                            OnExternalCall(method, args);
+                        },
+                        [this](const std::string& url) { OnWebClientDocumentComplete(url); },
+                        [this](bool reloading) { m_session.OnWebClientLost(reloading); },
+                        [this](const std::string&) { m_session.OnWebClientForeignPage(); },
+                        [this](const std::string& url) { OnWebClientLinkOut(url); },
+                        [this] { m_ports.loop.Post(m_hWnd, UWM_HOST_CLOSED); }});
     m_logoutNotice.Create(m_ports.dialogs, m_ports.loop, m_hWnd);
     m_accountDlg.Create(m_ports.dialogs, m_ports.loop, m_ports.shell, m_hWnd);
     RefreshTrayIcon();
 
-    ShapeWindow();
-    m_window->Center();
-    m_ports.loop.SetTimer(m_hWnd, TIMER_PING, kPingPeriodMs);
-    NavigateHostToSignIn();
+    m_login.ShapeWindow();
+    m_login.Window()->Center();
+    m_session.Start(m_hWnd);
+    m_session.LoadSignInPage();
 
-    m_nRemember = AppSettings.rememberEmail ? 1 : 0;
-    m_strEmail = AppSettings.savedEmail;
-    WritePageData();
-    if (m_strEmail.empty()) m_strEmail = m_strEmailHint;
-    m_strPassword = m_strPasswordHint;
+    m_login.StartFields();
     // The check lets the loop run while it waits, so it starts from the
     // running loop, as the first thing that loop handles: running the loop
     // from here, before it has started, upset the first loads of the pages.
     m_ports.loop.Post(m_hWnd, UWM_STARTUP_VERSION_CHECK);
     return true;
-}
-
-void CMainDlg::LoadPageTexts() {
-    m_strTitle = LoadText(161);
-    m_strLoading = LoadText(162);
-    m_strSignin = LoadText(163);
-    m_strInvalidEmail = LoadText(164);
-    m_strInvalidPassword = LoadText(202);
-    m_strRemember = LoadText(165);
-    m_strForgot = LoadText(166);
-    m_strSignupQuestion = LoadText(167);
-    m_strSignup = LoadText(168);
-    m_strAlarm = LoadText(184);
-    m_strLoginError = LoadText(204);
-    m_strEmailHint = LoadText(197);
-    m_strPasswordHint = LoadText(198);
-    // The page asks whether a field shows a hint while it runs; it is told
-    // the hints so it can answer at once.
-    if (m_window) m_window->SetFocusHints(m_strEmailHint, m_strPasswordHint);
-}
-
-void CMainDlg::WritePageData() {
-    const std::string* texts[] = {&m_strTitle,        &m_strLoading,         &m_strSignin,
-                                  &m_strInvalidEmail, &m_strInvalidPassword, &m_strRemember,
-                                  &m_strForgot,       &m_strSignupQuestion,  &m_strSignup,
-                                  &m_strAlarm,        &m_strLoginError};
-    for (size_t i = 0; i < std::size(kTextFields); ++i)
-        m_window->SetData(kTextFields[i].id, *texts[i]);
-    m_window->SetData("input_email", m_strEmail);
-    m_window->SetData("input_password", m_strPassword);
-    m_window->SetData("checkbox_email", m_nRemember ? "1" : "0");
-}
-
-void CMainDlg::ShapeWindow() {
-    m_window->Resize(kWidth, kHeight);
-    m_window->SetRoundedRegion(kCornerEllipse, kCornerEllipse);
-    // Before its page has loaded this shows nothing; the first load shows
-    // the window, in front.
-    ShowController();
-}
-
-// The login window never shows before its page has loaded: until then a
-// request to show it is dropped, and the first completed page shows it.
-void CMainDlg::ShowController() {
-    if (!m_pageLoaded) return;
-    m_window->Show();
-}
-
-void CMainDlg::OnDocumentComplete(const std::string& url, bool topLevel) {
-    if (!topLevel) return;
-    WritePageData();
-    if (!m_pageLoaded) {
-        m_pageLoaded = true;
-        ShowController();
-    }
-    m_page.OnDocumentLoaded(m_window.get());
-}
-
-void CMainDlg::OnPageLost(bool reloading) {
-    // Reloading, the page gets its fields and status back once it has
-    // loaded. A page whose process keeps dying cannot show anything.
-    if (!reloading)
-        m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok, MessageBoxIcon::None);
-}
-
-void CMainDlg::NavigateHostToSignIn() {
-    LoadSignInPage(false);
 }
 
 void CMainDlg::ShowWebClient() {
@@ -191,9 +84,8 @@ void CMainDlg::BringForward() {
         notice->SetForeground();
         return;
     }
-    if (g_sessionState == SignedOut) {
-        ShowController();
-        m_window->SetForeground();
+    if (m_session.State() == SignedOut) {
+        m_login.ShowInFront();
         return;
     }
     ShowWebClient();
@@ -206,23 +98,19 @@ void CMainDlg::EndDialog() {
 
 void CMainDlg::OnDestroy() {
     if (!m_hWnd) return;
-    m_ports.loop.KillTimer(m_hWnd, TIMER_PING);
-    m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_PAGE);
     // A credential check still running must neither report to this window
     // nor outlive the loop it reports through: stop it, release it should
     // it be waiting for its message to be handled, and join it.
-    for (auto& worker : m_credentialWorkers) worker->Cancel();
+    m_session.Stop();
     m_ports.loop.Unregister(m_hWnd);
-    m_credentialWorkers.clear();
-    m_signinInfo.reset();
+    m_session.JoinChecks();
     m_versionCheck.reset();
     m_settings.Destroy();
-    for (CNotiHtmlDlg& toast : m_toasts) toast.Destroy();
+    m_toasts.Destroy();
     m_host.Destroy();
     m_logoutNotice.Destroy();
     m_accountDlg.Destroy();
     m_hWnd = 0;
     m_ports.messageBox.SetOwner(nullptr);
-    m_window.reset();
-    g_pMainDlg = nullptr;
+    m_login.Destroy();
 }

@@ -1,51 +1,31 @@
 #pragma once
-// The controller window. On screen it is the small login window; behind it
-// it owns every other window, the tray icon and the session timers, and it
-// receives the program's own window messages.
-#include <array>
-#include <atomic>
+// The coordinator. On screen it is the small login window; behind it it
+// creates and owns every other window, the tray icon and the sign-in
+// session, receives the program's own window messages and carries out the
+// tray commands.
 #include <memory>
-#include <string>
-
-#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
-#include "config/AppSettings.h"
-#include "config/LoadText.h"
-#include "config/Settings.h"
-#include "controller/CancellableWorker.h"
 #include "desktop/CWebPage.h"
+#include "login/LoginWindow.h"
 #include "net/VersionCheck.h"
-#include "notify/CNotiHtmlDlg.h"
 #include "notify/CPopupDlg.h"
 #include "notify/CSystemTray.h"
+#include "notify/ToastStack.h"
 #include "platform/Ports.h"
 #include "settings/CSettingFrm.h"
-#include "signin/CLoginDlg.h"
 #include "signin/LoginErrorDlg.h"
-#include "signin/SigninInfo.h"
+#include "signin/SignInSession.h"
+#include "webclient/CLoginDlg.h"
 
-// The blocking checks the controller makes, replaceable in tests. The
-// credential check ends early, failed, once `cancelled` is set.
-using CredentialCheck = std::function<int(const StringList& cookies, const std::string& email,
-                                          const std::string& password, std::string& userId,
-                                          const std::atomic<bool>& cancelled)>;
-using SitePing = std::function<bool(const std::string& address, std::string& error)>;
-
-class CMainDlg : public IHtmlWindowEvents, public IMessageTarget, public ITrayEvents {
+class CMainDlg : public IMessageTarget, public ITrayEvents, private SignInSession::Owner {
 public:
-    static constexpr int kWidth = 281;
-    static constexpr int kHeight = 387;
-    static constexpr int kCornerEllipse = 17;
-    static constexpr int kPageId = 172;
-    static constexpr int kToastCount = 5;
+    static constexpr int kWidth = LoginWindow::kWidth;
+    static constexpr int kHeight = LoginWindow::kHeight;
+    static constexpr int kPageId = LoginWindow::kPageId;
     static constexpr const char* kTitle = "Murmel Alarm";
-    static constexpr unsigned kPingPeriodMs = 10000;
-    // How long the service's sign-in page may take to say it is ready.
-    static constexpr unsigned kSigninPageMs = 30000;
-    // The login page's status for a sign-in page that cannot be used.
-    static constexpr const char* kLoginErrorStatus = "3";
 
     explicit CMainDlg(Ports& ports);
     ~CMainDlg() override;
@@ -56,132 +36,83 @@ public:
     void DoModal();
     // Creates the window and every window it owns; the loop is not run.
     bool Create();
-    bool OnInitDialog();
     void OnDestroy();
 
-    void LoadPageTexts();
-    void ShapeWindow();
-    void NavigateHostToSignIn();
-    void BringForward();
-    void ShowWebClient();
-    void RefreshTrayIcon();
-    void DismissLogoutNotice();
-    // Writes the exchanged members into the login page, or reads them back.
-    void WritePageData();
-    void ReadPageData();
-
-    // Page events and calls into the web client.
+    // Page events of the web client, and calls into it.
     void ScriptToApp(int code, const std::string& data);
     void CallAppToScript(int code, const std::string& data);
-    void HandleServiceLogout();
-    // Every completed document of the web-client window, frames included.
-    void OnWebClientDocumentComplete(const std::string& url);
-    // The web-client window's process ended; `reloading` as OnPageLost.
-    void OnWebClientLost(bool reloading);
-    // A top-level page of another site finished loading in that window.
-    void OnWebClientForeignPage(const std::string& url);
-    // A link the web client wants opened outside it.
-    void OnWebClientLinkOut(const std::string& url);
-
-    // The login page's controls.
-    void OnRememberEmailClick();
-    void OnForgotClick();
-    void OnSignupClick();
-
-    // Signing in and out.
-    void Signin();
-    void SigninReady(const std::string& value);
-    void SigninOk(const std::string& value);
-    void SubmitSignInForm();
-    void ResetSignIn(int status);
-    void SignOut();
-    void OnSigninResult(std::uintptr_t result);
-
-    // New messages.
-    void ShowNotification(const std::string& data, int mode);
-    // 1 when the program is closing for an update.
-    int CheckVersion();
+    // A new message.
+    void ShowNotification(const std::string& data, int mode) { m_toasts.Show(data, mode); }
 
     WindowHandle Handle() const { return m_hWnd; }
-    IHtmlWindow* Window() const { return m_window.get(); }
+    SignInSession& Session() { return m_session; }
+    LoginWindow& Login() { return m_login; }
+    ToastStack& Toasts() { return m_toasts; }
+    CLoginDlg& WebClientWindow() { return m_host; }
+    CSystemTray& Tray() { return m_tray; }
 
     // IMessageTarget
     std::intptr_t OnMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) override;
     void OnTimer(unsigned id) override;
-    // IHtmlWindowEvents
-    void OnDocumentComplete(const std::string& url, bool topLevel) override;
-    void OnExternalCall(const std::string& method, const StringList& args) override;
-    void OnElementEvent(const std::string& id, ElementEvent event) override;
-    void OnPageLost(bool reloading) override;
     // ITrayEvents
     void OnTrayClick(TrayClick click, Point at) override;
     std::vector<TrayMenuItem> OnMenuRequest() override;
     void OnMenuCommand(unsigned commandId) override;
 
-    // Page texts of the login page, in the order of its elements.
-    std::string m_strTitle, m_strLoading, m_strSignin, m_strInvalidEmail, m_strInvalidPassword,
-        m_strRemember, m_strForgot, m_strSignupQuestion, m_strSignup;
-    std::string m_strAlarm;
-    std::string m_strLoginError;
-    std::string m_strEmailHint;
-    std::string m_strPasswordHint;
+private:
+    bool OnInitDialog();
+    void EndDialog();
+    void BringForward();
+    void ShowWebClient();
+    void RefreshTrayIcon();
+    void DismissLogoutNotice();
+    std::vector<TrayMenuItem> TrayMenu() const;
+    void OnSignInOrOut();
+    void OnExternalCall(const std::string& method, const StringList& args);
+    void HandleServiceLogout();
+    // Every completed document of the web-client window, frames included.
+    void OnWebClientDocumentComplete(const std::string& url);
+    // A link the web client wants opened outside it.
+    void OnWebClientLinkOut(const std::string& url);
 
+    // SignInSession::Owner
+    void ShowLoginStatus(const std::optional<std::string>& code) override {
+        m_login.ShowStatus(code);
+    }
+    void ReadLoginFields(std::string& email, std::string& password) override {
+        m_login.ReadFields(email, password);
+    }
+    bool FieldsShowHints(const std::string& email, const std::string& password) override {
+        return m_login.FieldsShowHints(email, password);
+    }
+    void WriteLoginFields(const std::string& email, const std::string& password) override {
+        m_login.WriteFields(email, password);
+    }
+    void ClearLoginFields(bool keepEmail) override { m_login.ClearFields(keepEmail); }
+    void ShowLoginWindow() override { m_login.Show(); }
+    void HideLoginWindow() override { m_login.Hide(); }
+    IHtmlWindow* WebClient() override { return m_host.Window(); }
+    void TellWebClient(int code, const std::string& data) override { CallAppToScript(code, data); }
+    void RefreshTray() override { RefreshTrayIcon(); }
+    // 1 when the program is closing for an update.
+    int CheckVersion() override;
+    bool CheckingVersion() const override { return m_checkingVersion; }
+    bool Closing() const override { return m_ended; }
+
+    Ports& m_ports;
+    LoginWindow m_login;
     CSystemTray m_tray;
     CSettingFrm m_settings;
-    std::array<CNotiHtmlDlg, kToastCount> m_toasts;
+    ToastStack m_toasts;
     CLoginDlg m_host;
     CPopupDlg m_logoutNotice;
     LoginErrorDlg m_accountDlg;
-
-    std::unique_ptr<SigninInfo> m_signinInfo;
-    StringList m_cookieList;
-    int m_nRemember = 0;
-    std::string m_strEmail;
-    std::string m_strPassword;
+    // Calls into the web client's pages.
     CWebPage m_page;
-    bool m_pageLoaded = false;
-    std::string m_lastSessionId;
     bool m_confirmingSignOut = false;
-
-    // Whether the service's sign-in page has said it is ready.
-    enum class SigninPage { Loading, Retrying, Ready, Failed };
-    SigninPage m_signinPage = SigninPage::Loading;
-    // A click on Login found the sign-in page failed: it is loaded again,
-    // and the sign-in goes on once it is ready.
-    bool m_signinWhenReady = false;
-
-    CredentialCheck m_credentialCheck;
-    SitePing m_sitePing;
-
-private:
-    void ShowController();
-    void EndDialog();
-    // Tells the login page its state; no code shows the form.
-    void ShowLoginStatus(const std::optional<std::string>& code = std::nullopt);
-    bool StartCredentialWorker();
-    void OnSigninWatchdog();
-    void LoadSignInPage(bool retry);
-    void OnSigninPageTimeout();
-    void FailSignInPage();
-    void OnKeepAlive();
-    bool PingSite(const std::string& address);
-    std::vector<TrayMenuItem> TrayMenu() const;
-    void OnSignInOrOut();
-    // Ends the session locally: fields, web client, state, cookies.
-    void EndSession();
-    void EndHttpSession();
-    // The real credential check and keep-alive request.
-    void UseNetwork();
-
     std::unique_ptr<CVersionCheck> m_versionCheck;
     bool m_checkingVersion = false;
-    // The user asked to sign in while the start-up check ran.
-    bool m_signinAfterCheck = false;
-    // Credential checks still running; joined before the controller goes.
-    std::vector<std::unique_ptr<CancellableWorker>> m_credentialWorkers;
-
-    Ports& m_ports;
-    std::unique_ptr<IHtmlWindow> m_window;
     WindowHandle m_hWnd = 0;
     bool m_ended = false;
+    SignInSession m_session{m_ports, *this};
 };

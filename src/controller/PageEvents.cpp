@@ -6,11 +6,9 @@
 #include "config/LoadText.h"
 #include "config/Settings.h"
 #include "controller/CMainDlg.h"
-#include "controller/SessionState.h"
 #include "platform/Messages.h"
 
 namespace {
-constexpr int kIconNewMessage = 265;
 
 // The page's event code is a 16-bit number; anything else is no code at all.
 bool ParseCode(const std::string& text, int& code) {
@@ -27,36 +25,34 @@ void CMainDlg::OnExternalCall(const std::string& method, const StringList& args)
         if (!ParseCode(first, code)) return;
         ScriptToApp(code, args.size() > 1 ? args[1] : std::string());
     } else if (method == "SigninReady") {
-        SigninReady(first);
+        m_session.SigninReady();
     } else if (method == "SigninOk") {
-        SigninOk(first);
+        m_session.SigninOk(first);
     } else if (method == "Signin") {
-        Signin();
+        m_session.Signin();
     }
 }
 
 void CMainDlg::ScriptToApp(int code, const std::string& data) {
     switch (code) {
         case 101:
-            SigninReady(data);
+            m_session.SigninReady();
             break;
         case 300:
-            m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG);
-            ResetSignIn(0);
-            SignOut();
+            m_session.AbandonSignIn();
             m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok,
                                     MessageBoxIcon::None);
-            m_window->SetForeground();
+            m_login.Window()->SetForeground();
             break;
         case 301:
-            SigninOk(data);
+            m_session.SigninOk(data);
             break;
         case 302:
             HandleServiceLogout();
             break;
         case 304:
-            if (m_host.m_active) break;
-            m_tray.ChangeIcon(kIconNewMessage);
+            if (m_host.Active()) break;
+            m_tray.ChangeIcon(ICON_NEW_MESSAGE);
             m_tray.RevealIcon();
             ShowNotification(data, 2);
             break;
@@ -78,7 +74,7 @@ void CMainDlg::CallAppToScript(int code, const std::string& data) {
 }
 
 void CMainDlg::HandleServiceLogout() {
-    EndSession();
+    m_session.EndSession();
     IHtmlWindow* host = m_host.Window();
     const bool hostVisible = host && host->IsVisible();
     m_logoutNotice.ShowNotice();
@@ -86,23 +82,7 @@ void CMainDlg::HandleServiceLogout() {
         host->Enable(false);
     } else if (host) {
         host->Hide();
-        if (host->CurrentUrl().find(kSignInPath) == std::string::npos) NavigateHostToSignIn();
+        if (host->CurrentUrl().find(kSignInPath) == std::string::npos) m_session.LoadSignInPage();
     }
-    ShowLoginStatus();
-}
-
-void CMainDlg::OnWebClientLost(bool reloading) {
-    if (!reloading) {
-        // Its process keeps dying: the web client cannot be used, and a
-        // sign-in cannot be made until the user tries again.
-        if (g_sessionState != SignedOut) SignOut();
-        ShowLoginStatus(kLoginErrorStatus);
-        return;
-    }
-    // Signed in, the window reloads the web client; the site's own sign-in
-    // page follows if the session is gone.
-    if (g_sessionState == SignedIn) return;
-    NavigateHostToSignIn();
-    // The form waits for the sign-in page to say again that it is ready.
-    if (g_sessionState == SignedOut) ShowLoginStatus("1");
+    ShowLoginStatus(std::nullopt);
 }

@@ -4,41 +4,25 @@
 #include "config/LoadText.h"
 #include "config/Settings.h"
 #include "controller/CMainDlg.h"
-#include "controller/SessionState.h"
 #include "platform/Messages.h"
 
 namespace {
-constexpr int kIconSignedIn = 128;
-constexpr int kIconSignedOut = 266;
-constexpr int kMenuSignedIn = 152;
-constexpr int kMenuSignedOut = 179;
-constexpr unsigned kEmailItem = 32785;
 constexpr const char* kSignOutQuestion = "로그아웃 하시겠습니까?";
-
-enum : unsigned {
-    ID_OPEN = 32776,
-    ID_SETTINGS = 32778,
-    ID_QUIT = 32779,
-    ID_SIGNIN = 32780,
-    ID_QUIT_SIGNED_OUT = 32783,
-    ID_SIGNOUT = 32786,
-    ID_SETTINGS_SIGNED_OUT = 32791,
-};
 }  // namespace
 
 void CMainDlg::RefreshTrayIcon() {
     m_tray.RemoveFromTray();
-    m_tray.Install(this, "Murmel " + m_strAlarm,
-                   g_sessionState == SignedIn ? kIconSignedIn : kIconSignedOut);
+    m_tray.Install(this, "Murmel " + m_login.AlarmText(),
+                   m_session.State() == SignedIn ? ICON_SIGNED_IN : ICON_SIGNED_OUT);
     m_tray.RevealIcon();
     m_ports.tray.SetMenu(TrayMenu());
 }
 
 std::vector<TrayMenuItem> CMainDlg::TrayMenu() const {
-    if (g_sessionState != SignedIn) return LoadMenu(kMenuSignedOut);
-    std::vector<TrayMenuItem> items = LoadMenu(kMenuSignedIn);
+    if (m_session.State() != SignedIn) return LoadMenu(MENU_SIGNED_OUT);
+    std::vector<TrayMenuItem> items = LoadMenu(MENU_SIGNED_IN);
     for (TrayMenuItem& item : items)
-        if (item.commandId == kEmailItem) item.text = m_strEmail;
+        if (item.commandId == ID_EMAIL) item.text = m_login.Email();
     return items;
 }
 
@@ -50,7 +34,7 @@ void CMainDlg::OnTrayClick(TrayClick click, Point at) {
         RefreshTrayIcon();
         std::vector<TrayMenuItem> items = TrayMenu();
         if (items.empty()) return;
-        m_window->SetForeground();
+        m_login.Window()->SetForeground();
         m_ports.tray.PopupMenu(items, at);
     }
 }
@@ -65,14 +49,13 @@ void CMainDlg::OnMenuCommand(unsigned commandId) {
     switch (commandId) {
         case ID_QUIT:
         case ID_QUIT_SIGNED_OUT:
-            if (m_signinInfo && !m_signinInfo->token.empty())
-                CallAppToScript(103, m_signinInfo->token);
+            if (const SigninInfo* info = m_session.Info(); info && !info->token.empty())
+                CallAppToScript(103, info->token);
             m_ports.loop.Send(m_hWnd, WM_CLOSE);
             break;
         case ID_OPEN:
-            if (g_sessionState == SignedOut) {
-                ShowController();
-                m_window->SetForeground();
+            if (m_session.State() == SignedOut) {
+                m_login.ShowInFront();
             } else {
                 ShowWebClient();
             }
@@ -92,12 +75,11 @@ void CMainDlg::OnMenuCommand(unsigned commandId) {
 }
 
 void CMainDlg::OnSignInOrOut() {
-    // The page object keeps the binding of the previous call on purpose.
-    m_page.InvokeScript("showLoginStatus", "9");
-    if (g_sessionState == SignedOut) {
+    m_login.ClearMessages();
+    if (m_session.State() == SignedOut) {
         INativeDialog* notice = m_logoutNotice.Dialog();
         if (notice && notice->IsVisible()) DismissLogoutNotice();
-        ShowController();
+        m_login.Show();
         return;
     }
     if (m_confirmingSignOut) return;
@@ -105,7 +87,7 @@ void CMainDlg::OnSignInOrOut() {
     const MessageBoxAnswer answer = m_ports.messageBox.Show(
         kSignOutQuestion, kTitle, MessageBoxButtons::YesNo, MessageBoxIcon::None);
     m_confirmingSignOut = false;
-    if (answer == MessageBoxAnswer::Yes) SignOut();
+    if (answer == MessageBoxAnswer::Yes) m_session.SignOut();
 }
 
 void CMainDlg::DismissLogoutNotice() {
@@ -116,7 +98,11 @@ void CMainDlg::DismissLogoutNotice() {
         host->Enable(true);
         host->Hide();
     }
-    if (host->CurrentUrl().find(kSignInPath) == std::string::npos) NavigateHostToSignIn();
+    if (host->CurrentUrl().find(kSignInPath) == std::string::npos) m_session.LoadSignInPage();
+}
+
+void CMainDlg::OnTimer(unsigned id) {
+    m_session.OnTimer(id);
 }
 
 std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -125,7 +111,7 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
             EndDialog();
             break;
         case UWM_TOAST_OPEN:
-            CallAppToScript(307, m_lastSessionId);
+            CallAppToScript(307, m_toasts.LastSessionId());
             if (IHtmlWindow* host = m_host.Window()) {
                 host->Show();
                 host->SetForeground();
@@ -135,15 +121,12 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
             RefreshTrayIcon();
             break;
         case UWM_SIGNIN_RESULT:
-            OnSigninResult(wParam);
+            m_session.OnCheckResult(wParam, static_cast<std::uint64_t>(lParam));
             break;
         case UWM_STARTUP_VERSION_CHECK:
             CheckVersion();
             // A Login click while the start-up check ran was kept for now.
-            if (m_signinAfterCheck && !m_ended) {
-                m_signinAfterCheck = false;
-                Signin();
-            }
+            m_session.OnStartupCheckDone();
             break;
         case UWM_SHOW_HOST:
             if (IHtmlWindow* host = m_host.Window()) wParam == 1 ? host->Show() : host->Hide();
@@ -153,9 +136,9 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
             break;
         case UWM_NOTICE_DONE:
             // A sign-in may have followed the notice's closing already.
-            if (g_sessionState != SignedOut) break;
+            if (m_session.State() != SignedOut) break;
             DismissLogoutNotice();
-            if (wParam == 1) ShowController();
+            if (wParam == 1) m_login.Show();
             break;
         case UWM_ACTIVATE:
             BringForward();

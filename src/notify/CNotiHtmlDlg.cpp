@@ -28,7 +28,7 @@ void CNotiHtmlDlg::Create(IHtmlWindowFactory& factory, IEventLoop& loop, IClock&
     m_closeLabel = NotifyText(196);
     m_fillOk = false;
     m_hMainWnd = mainWnd;
-    HtmlWindowSpec spec;
+    HtmlWindowDescription spec;
     spec.resourceId = kPageId;
     spec.width = kWidth;
     spec.height = kHeight;

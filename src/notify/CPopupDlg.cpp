@@ -14,7 +14,7 @@ void CPopupDlg::Create(INativeDialogFactory& factory, IEventLoop& loop, WindowHa
     m_hMainWnd = mainWnd;
     m_message = LoadText(203);
     m_titleSuffix = LoadText(184);
-    NativeDialogSpec spec;
+    NativeDialogDescription spec;
     spec.title = "Murmel " + m_titleSuffix;
     spec.text = m_message;
     spec.okLabel = LoadText(210);

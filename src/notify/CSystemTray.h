@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Messages.h"
 #include "platform/Tray.h"
 
 class CSystemTray : private ITrayEvents {
@@ -38,9 +39,9 @@ public:
     const TrayIconData& IconData() const { return m_iconData; }
 
     // The images of the icon.
-    static constexpr int kIconSignedIn = 128;
-    static constexpr int kIconNewMessage = 265;
-    static constexpr int kIconSignedOut = 266;
+    static constexpr int kIconSignedIn = ICON_SIGNED_IN;
+    static constexpr int kIconNewMessage = ICON_NEW_MESSAGE;
+    static constexpr int kIconSignedOut = ICON_SIGNED_OUT;
 
     static constexpr std::size_t kMaxTipChars = 127;
     static constexpr unsigned kSettingWorkArea = 47;

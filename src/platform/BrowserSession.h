@@ -9,6 +9,7 @@ public:
     // The cookies the browser would send to url, as "name=value; name=value".
     virtual void GetCookies(const std::string& url,
                             std::function<void(const std::string&)> done) = 0;
-    // Ends the browser session: forgets every session cookie.
-    virtual void EndSession() = 0;
+    // Ends the browser session: forgets every session cookie, then calls
+    // `done` (not called when the session object goes first).
+    virtual void EndSession(std::function<void()> done) = 0;
 };

@@ -52,7 +52,7 @@ using ScriptCallback = std::function<void(const ScriptResult&)>;
 // Checkbox states travel as "1" (checked) and "0".
 enum class DataKind { InnerText, InputValue, Checkbox };
 
-struct HtmlWindowSpec {
+struct HtmlWindowDescription {
     int resourceId = 0;  // the program's page shown first (0: none)
     int width = 0;
     int height = 0;
@@ -134,6 +134,6 @@ public:
     // http address also the https origin on the same host name that the
     // site itself redirects a top-level page to.
     virtual void SetTrustedOrigin(const std::string& origin) {}
-    virtual std::unique_ptr<IHtmlWindow> Create(const HtmlWindowSpec& spec,
+    virtual std::unique_ptr<IHtmlWindow> Create(const HtmlWindowDescription& spec,
                                                 IHtmlWindowEvents* events) = 0;
 };

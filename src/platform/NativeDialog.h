@@ -16,7 +16,7 @@ public:
     virtual void OnDismiss() {}
 };
 
-struct NativeDialogSpec {
+struct NativeDialogDescription {
     std::string title;
     std::string text;
     std::string okLabel;      // empty: no OK button
@@ -42,6 +42,6 @@ public:
 class INativeDialogFactory {
 public:
     virtual ~INativeDialogFactory() = default;
-    virtual std::unique_ptr<INativeDialog> Create(const NativeDialogSpec& spec,
+    virtual std::unique_ptr<INativeDialog> Create(const NativeDialogDescription& spec,
                                                   INativeDialogEvents* events) = 0;
 };

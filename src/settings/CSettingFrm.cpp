@@ -43,7 +43,7 @@ void CSettingFrm::Create(Ports& ports, WindowHandle mainWnd) {
     m_queryVersion = [&network = ports.network](const StringList& cookies, VersionInfo& info) {
         return QueryVersion(network, AppSettings.webClientBaseUrl, cookies, info);
     };
-    HtmlWindowSpec spec;
+    HtmlWindowDescription spec;
     spec.resourceId = kPageId;
     spec.width = kWidth;
     spec.height = kHeight;

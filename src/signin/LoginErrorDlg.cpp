@@ -25,7 +25,7 @@ void LoginErrorDlg::Create(INativeDialogFactory& factory, IEventLoop& loop, IShe
     m_loop = &loop;
     m_shell = &shell;
     m_hMainWnd = mainWnd;
-    m_dialog = factory.Create(SpecFor(m_action), this);
+    m_dialog = factory.Create(DescriptionFor(m_action), this);
     m_dialog->Hide();
 }
 
@@ -33,9 +33,9 @@ void LoginErrorDlg::Destroy() {
     m_dialog.reset();
 }
 
-NativeDialogSpec LoginErrorDlg::SpecFor(int action) const {
+NativeDialogDescription LoginErrorDlg::DescriptionFor(int action) const {
     static const int kMessages[] = {206, 207, 208, 209};
-    NativeDialogSpec spec;
+    NativeDialogDescription spec;
     spec.title = "Murmel " + LoadText(184);
     const int index = action >= 0 && action <= 3 ? action : 0;
     spec.text = LoadText(kMessages[index]);
@@ -48,7 +48,7 @@ NativeDialogSpec LoginErrorDlg::SpecFor(int action) const {
 void LoginErrorDlg::DoModal() {
     if (!m_factory) return;
     // Each run makes a window of its own with the texts of this action.
-    std::unique_ptr<INativeDialog> run = m_factory->Create(SpecFor(m_action), this);
+    std::unique_ptr<INativeDialog> run = m_factory->Create(DescriptionFor(m_action), this);
     m_running = run.get();
     run->RunModal();
     m_running = nullptr;

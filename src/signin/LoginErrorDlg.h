@@ -37,7 +37,7 @@ public:
     int m_action = EmailVerification;
 
 private:
-    NativeDialogSpec SpecFor(int action) const;
+    NativeDialogDescription DescriptionFor(int action) const;
 
     INativeDialogFactory* m_factory = nullptr;
     IEventLoop* m_loop = nullptr;

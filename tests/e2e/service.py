@@ -4,6 +4,8 @@ import json
 import os
 import subprocess
 import time
+import urllib.error
+import urllib.parse
 import urllib.request
 
 from desktop import wait_for
@@ -80,6 +82,17 @@ class Service:
 
     def logout(self):
         return self._request("POST", "/_control/events", {"type": "logout"})
+
+    def check_credentials(self, email, password):
+        """Asks the authentication service as the program does; returns once
+        it has answered, as late as its scenario makes it."""
+        body = urllib.parse.urlencode({"username": email, "password": password}).encode()
+        req = urllib.request.Request(self.base + "/auth/user/isvalid", data=body, method="POST")
+        try:
+            with urllib.request.urlopen(req, timeout=60) as answer:
+                return answer.status
+        except urllib.error.HTTPError as error:
+            return error.code
 
     def requests(self, path=None, since=0):
         query = f"?since={since}" + (f"&path={path}" if path else "")

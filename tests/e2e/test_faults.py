@@ -18,6 +18,7 @@ EMAIL, PASSWORD = "demo@murmel.test", "demo1234"
 NETWORK_ERROR = "Network error"
 LOGIN_ERROR = "Login error. Please try again later."
 OPTIONAL_UPDATE = "A new version is ready.\nInstall now?"
+SIGN_OUT_QUESTION = "\ub85c\uadf8\uc544\uc6c3 \ud558\uc2dc\uaca0\uc2b5\ub2c8\uae4c?"
 SIGNED_IN, SIGNED_OUT = "murmel-alarm-signed-in", "murmel-alarm-signed-out"
 # The row of the login window where the e-mail error replaces the
 # "Remember my E-mail" box.
@@ -260,6 +261,30 @@ class CredentialCheckFaults(FaultTest):
         # The program does not wait for the check to end by itself.
         self.assertEqual(self.proc.wait(timeout=20), 0)
         self.assertEqual(self.settings_text(), self.settings_before)
+
+
+    def test_sign_in_cancelled_during_a_slow_check_is_not_carried_out(self):
+        self.service.scenario(auth={"delayMs": 4000})
+        self.start()
+        self.sign_in_as_user()
+        wait_for(lambda: self.requests("/auth/user/isvalid"), what="the credential check")
+        wait_for(lambda: not self.form_shown(), what="the loading state")
+        # Sign In/Sign Out during the check asks whether to sign out: Yes.
+        self.tray.choose("Sign In")
+        self.assertEqual(self.next_box(), SIGN_OUT_QUESTION)
+        self.close_box()
+        wait_for(self.form_shown, what="the login form")
+        # A check of our own, sent after the program's, is answered after
+        # it: by then the cancelled one would have reached the form.
+        self.service.check_credentials(EMAIL, PASSWORD)
+        self.service.scenario(auth={"delayMs": 0})
+        self.sign_in_as_user()
+        self.wait_signed_in()
+        submits = self.requests("/account/plugin_signin.do")
+        self.assertEqual(len(submits), 1, submits)
+        self.assertIn("svcIptLgnID=demo%40murmel.test", submits[0]["body"])
+        self.assertEqual(self.boxes(), [SIGN_OUT_QUESTION])
+        self.finish()
 
 
 class KeepAliveFaults(FaultTest):

@@ -54,7 +54,21 @@ public:
 class FakeBrowserSession : public IBrowserSession {
 public:
     void GetCookies(const std::string& url, std::function<void(const std::string&)> done) override;
-    void EndSession() override { ++sessionsEnded; }
+    // Forgets at once, unless `deferEnd`: then `FinishEndSession` does.
+    void EndSession(std::function<void()> done) override {
+        ++sessionsEnded;
+        if (deferEnd)
+            pendingEnds.push_back(std::move(done));
+        else if (done)
+            done();
+    }
+    void FinishEndSession() {
+        auto pending = std::move(pendingEnds);
+        for (auto& done : pending)
+            if (done) done();
+    }
+    bool deferEnd = false;
+    std::vector<std::function<void()>> pendingEnds;
     std::string cookies;
     std::vector<std::string> askedFor;
     int sessionsEnded = 0;

@@ -13,7 +13,7 @@ void FakeNativeDialog::RunModal() {
 namespace {
 class OwnedFakeNativeDialog : public FakeNativeDialog {
 public:
-    OwnedFakeNativeDialog(const NativeDialogSpec& spec, INativeDialogEvents* events,
+    OwnedFakeNativeDialog(const NativeDialogDescription& spec, INativeDialogEvents* events,
                           FakeNativeDialog** slot)
         : FakeNativeDialog(spec, events), m_slot(slot) {}
     ~OwnedFakeNativeDialog() override { *m_slot = nullptr; }
@@ -23,7 +23,7 @@ private:
 };
 }  // namespace
 
-std::unique_ptr<INativeDialog> FakeNativeDialogFactory::Create(const NativeDialogSpec& spec,
+std::unique_ptr<INativeDialog> FakeNativeDialogFactory::Create(const NativeDialogDescription& spec,
                                                                INativeDialogEvents* events) {
     created.push_back(nullptr);
     auto dialog = std::make_unique<OwnedFakeNativeDialog>(spec, events, &created.back());

@@ -12,7 +12,7 @@
 
 class FakeNativeDialog : public INativeDialog {
 public:
-    FakeNativeDialog(const NativeDialogSpec& spec, INativeDialogEvents* events)
+    FakeNativeDialog(const NativeDialogDescription& spec, INativeDialogEvents* events)
         : spec(spec), events(events) {}
     void SetText(const std::string& t) override { spec.text = t; }
     void SetTitle(const std::string& t) override { spec.title = t; }
@@ -25,25 +25,25 @@ public:
     void RunModal() override;
     void EndModal() override { modal = false; }
 
-    NativeDialogSpec spec;
+    NativeDialogDescription spec;
     INativeDialogEvents* events;
     bool visible = false;
     bool modal = false;
     int modalRuns = 0;
     int foregroundCount = 0;
     std::function<void(FakeNativeDialog&)> whileModal;
-    std::vector<NativeDialogSpec>* modalLog = nullptr;
+    std::vector<NativeDialogDescription>* modalLog = nullptr;
 };
 
 class FakeNativeDialogFactory : public INativeDialogFactory {
 public:
-    std::unique_ptr<INativeDialog> Create(const NativeDialogSpec& spec,
+    std::unique_ptr<INativeDialog> Create(const NativeDialogDescription& spec,
                                           INativeDialogEvents* events) override;
     std::deque<FakeNativeDialog*> created;  // null once destroyed
     // Given to every dialog created from now on.
     std::function<void(FakeNativeDialog&)> whileModal;
     // The dialogs that ran modally, as they were when they ran.
-    std::vector<NativeDialogSpec> ranModal;
+    std::vector<NativeDialogDescription> ranModal;
 };
 
 class FakeMessageBox : public IMessageBox {

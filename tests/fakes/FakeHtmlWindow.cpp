@@ -72,7 +72,7 @@ namespace {
 // Clears the factory's pointer when the core destroys the window.
 class OwnedFakeHtmlWindow : public FakeHtmlWindow {
 public:
-    OwnedFakeHtmlWindow(const HtmlWindowSpec& spec, IHtmlWindowEvents* events,
+    OwnedFakeHtmlWindow(const HtmlWindowDescription& spec, IHtmlWindowEvents* events,
                         FakeHtmlWindow** slot)
         : FakeHtmlWindow(spec, events), m_slot(slot) {}
     ~OwnedFakeHtmlWindow() override { *m_slot = nullptr; }
@@ -82,7 +82,7 @@ private:
 };
 }  // namespace
 
-std::unique_ptr<IHtmlWindow> FakeHtmlWindowFactory::Create(const HtmlWindowSpec& spec,
+std::unique_ptr<IHtmlWindow> FakeHtmlWindowFactory::Create(const HtmlWindowDescription& spec,
                                                            IHtmlWindowEvents* events) {
     created.push_back(nullptr);
     auto window = std::make_unique<OwnedFakeHtmlWindow>(spec, events, &created.back());

@@ -21,7 +21,7 @@ public:
         std::string header;
     };
 
-    FakeHtmlWindow(const HtmlWindowSpec& spec, IHtmlWindowEvents* events)
+    FakeHtmlWindow(const HtmlWindowDescription& spec, IHtmlWindowEvents* events)
         : spec(spec), events(events), rect{0, 0, spec.width, spec.height} {}
 
     // The page side.
@@ -74,7 +74,7 @@ public:
     void SetDragHandles(const StringList& ids) override { dragHandles = ids; }
     void Minimize() override { minimized = true; }
 
-    HtmlWindowSpec spec;
+    HtmlWindowDescription spec;
     IHtmlWindowEvents* events;
     int loadedResource = 0;
     std::vector<Navigation> navigations;
@@ -100,7 +100,7 @@ public:
 
 class FakeHtmlWindowFactory : public IHtmlWindowFactory {
 public:
-    std::unique_ptr<IHtmlWindow> Create(const HtmlWindowSpec& spec,
+    std::unique_ptr<IHtmlWindow> Create(const HtmlWindowDescription& spec,
                                         IHtmlWindowEvents* events) override;
     // Every window created, in order; null once the core destroyed it.
     std::deque<FakeHtmlWindow*> created;

@@ -7,7 +7,6 @@
 
 #include "config/Utf8.h"
 #include "controller/CMainDlg.h"
-#include "controller/SessionState.h"
 #include "fakes/FakePorts.h"
 #include "notify/MessageSummary.h"
 #include "notify/NotifyConfig.h"
@@ -29,7 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FakePorts fake;
     fake.network.online = false;
-    g_sessionState = SignedOut;
     CMainDlg dlg(fake.ports);
     if (!dlg.Create()) std::abort();
     for (FakeHtmlWindow* page : fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId))
@@ -45,20 +43,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fake.loop.Advance(static_cast<unsigned char>(event[0]) % 8 * 1000u);
             event.erase(0, 1);
         }
-        const std::string before = dlg.m_lastSessionId;
+        const std::string before = dlg.Toasts().LastSessionId();
         dlg.ShowNotification(event, 2);
         fake.loop.Pump();
 
         int shown = 0;
-        for (const CNotiHtmlDlg& toast : dlg.m_toasts) {
+        for (const CNotiHtmlDlg& toast : dlg.Toasts()) {
             if (!toast.IsShown()) continue;
             ++shown;
             // A shown toast always holds the message it shows.
             Check(!toast.m_eventData.empty() && toast.m_fillOk);
         }
-        Check(shown <= CMainDlg::kToastCount);
+        Check(shown <= ToastStack::kCount);
         // The session id changes only for JSON data.
-        if (dlg.m_lastSessionId != before) Check(event.find('{') != std::string::npos);
+        if (dlg.Toasts().LastSessionId() != before) Check(event.find('{') != std::string::npos);
     }
     for (FakeHtmlWindow* page : fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId)) {
         for (const FakeHtmlWindow::Call& call : page->calls) {

@@ -167,7 +167,7 @@ class HtmlWindowHttpTest : public ::testing::Test {
 protected:
     void SetUp() override {
         factory.SetTrustedOrigin(trusted.Origin());
-        HtmlWindowSpec spec;
+        HtmlWindowDescription spec;
         spec.ownWebProcess = true;
         window = factory.Create(spec, &events);
     }
@@ -226,7 +226,7 @@ TEST_F(HtmlWindowHttpTest, SiteWithItsOwnCertificateIsReachedOnceAllowed) {
     {
         WebKitHtmlWindowFactory wary("");
         Recorder waryEvents;
-        auto refused = wary.Create(HtmlWindowSpec{}, &waryEvents);
+        auto refused = wary.Create(HtmlWindowDescription{}, &waryEvents);
         ASSERT_TRUE(LoadAndWait(*refused, waryEvents, secure.Url("/page")));
         EXPECT_TRUE(secure.lastHeaders.empty());  // no request after the handshake failed
     }
@@ -283,14 +283,30 @@ TEST_F(HtmlWindowHttpTest, EndingTheSessionForgetsOnlySessionCookies) {
     EXPECT_NE(cookies->find("session=s1"), std::string::npos);
     EXPECT_NE(cookies->find("lasting=l1"), std::string::npos);
 
-    session.EndSession();
-    ASSERT_TRUE(RunUntil([&] {
-        std::optional<std::string> now;
-        session.GetCookies(trusted.Url("/"), [&](const std::string& c) { now = c; });
-        if (!RunUntil([&] { return now.has_value(); })) return false;
-        cookies = now;
-        return *now == "lasting=l1";
-    })) << *cookies;
+    // Once the session has said it is over, the session cookie is gone
+    // already: the next load may rely on it.
+    bool ended = false;
+    session.EndSession([&] { ended = true; });
+    ASSERT_TRUE(RunUntil([&] { return ended; }));
+    std::optional<std::string> now;
+    session.GetCookies(trusted.Url("/"), [&](const std::string& c) { now = c; });
+    ASSERT_TRUE(RunUntil([&] { return now.has_value(); }));
+    EXPECT_EQ(*now, "lasting=l1");
+}
+
+TEST_F(HtmlWindowHttpTest, AnEndingOutlivedByItsSessionIsNotReported) {
+    ASSERT_TRUE(LoadAndWait(*window, events, trusted.Url("/page")));
+    bool ended = false;
+    {
+        WebKitBrowserSession session(factory.Context());
+        session.EndSession([&] { ended = true; });
+    }
+    // A later ending on a new session object runs to its end meanwhile.
+    WebKitBrowserSession later(factory.Context());
+    bool laterEnded = false;
+    later.EndSession([&] { laterEnded = true; });
+    ASSERT_TRUE(RunUntil([&] { return laterEnded; }));
+    EXPECT_FALSE(ended);
 }
 }  // namespace
 

@@ -20,7 +20,7 @@ const char* kPage = "res:///html/test/page.html";
 class HtmlWindowTest : public SharedFactoryTest {
 protected:
     void SetUp() override {
-        HtmlWindowSpec spec;
+        HtmlWindowDescription spec;
         spec.width = 400;
         spec.height = 300;
         spec.title = "html window test";
@@ -127,7 +127,7 @@ TEST_F(HtmlWindowTest, PageObjectRecordsMissingAndThrowingFunctions) {
 
 TEST_F(HtmlWindowTest, CallBeforeAnyDocumentReportsNoDocument) {
     Recorder fresh;
-    auto empty = factory->Create(HtmlWindowSpec{}, &fresh);
+    auto empty = factory->Create(HtmlWindowDescription{}, &fresh);
     EXPECT_FALSE(empty->HasDocument());
     auto result = Call(*empty, "record");
     ASSERT_TRUE(result);
@@ -315,7 +315,7 @@ TEST_F(HtmlWindowTest, WindowIsPlacedSizedAndRefusesDrops) {
     EXPECT_EQ(events.activations, std::vector<bool>{true});
 
     // A toast appears without taking the focus.
-    HtmlWindowSpec toastSpec;
+    HtmlWindowDescription toastSpec;
     toastSpec.width = 228;
     toastSpec.height = 66;
     toastSpec.taskbar = false;
@@ -370,12 +370,12 @@ std::vector<int> WebProcesses() {
 
 TEST_F(HtmlWindowTest, OwnPagesShareOneWebProcessThatComesBackAfterACrash) {
     Recorder secondEvents, clientEvents;
-    auto second = factory->Create(HtmlWindowSpec{}, &secondEvents);
+    auto second = factory->Create(HtmlWindowDescription{}, &secondEvents);
     ASSERT_TRUE(LoadAndWait(*second, secondEvents, kPage));
     const auto shared = WebProcesses();
     ASSERT_EQ(shared.size(), 1u);
 
-    HtmlWindowSpec clientSpec;
+    HtmlWindowDescription clientSpec;
     clientSpec.ownWebProcess = true;
     auto client = factory->Create(clientSpec, &clientEvents);
     ASSERT_TRUE(LoadAndWait(*client, clientEvents, kPage));

@@ -27,7 +27,7 @@ const char* kBlocks =
 class LoginPageScriptTest : public SharedFactoryTest {
 protected:
     void SetUp() override {
-        HtmlWindowSpec spec;
+        HtmlWindowDescription spec;
         spec.width = 281;
         spec.height = 387;
         spec.title = "login page test";

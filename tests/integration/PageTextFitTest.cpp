@@ -274,7 +274,7 @@ TEST_F(PageTextFitTest, EveryTextOfEveryLanguageFitsEveryPage) {
     int x = 0;
     for (const Page& page : Pages()) {
         SCOPED_TRACE(page.name);
-        HtmlWindowSpec spec;
+        HtmlWindowDescription spec;
         spec.resourceId = page.resourceId;
         spec.width = page.width;
         spec.height = page.height;

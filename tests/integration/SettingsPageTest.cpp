@@ -28,7 +28,7 @@ protected:
     }
 
     void SetUp() override {
-        HtmlWindowSpec spec;
+        HtmlWindowDescription spec;
         spec.resourceId = CSettingFrm::kPageId;
         spec.width = CSettingFrm::kWidth;
         spec.height = CSettingFrm::kHeight;

@@ -70,7 +70,7 @@ protected:
     }
 
     GtkTextDialogFactory m_factory;
-    NativeDialogSpec m_spec;
+    NativeDialogDescription m_spec;
     Recorder m_events;
 };
 

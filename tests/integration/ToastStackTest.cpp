@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "controller/CMainDlg.h"
-#include "controller/SessionState.h"
 #include "fakes/FakePorts.h"
 #include "integration/HtmlWindowHarness.h"
 #include "notify/NotifyConfig.h"
@@ -128,15 +127,14 @@ TEST_F(ToastStackTest, SixMessagesFillTheStackAndMoveItDown) {
                 desktop,
                 fake.autostart,
                 fake.notificationPolicy};
-    g_sessionState = SignedOut;
     CMainDlg dlg(ports);
     ASSERT_TRUE(dlg.Create());
     ASSERT_TRUE(RunUntil([&] {
-        for (const CNotiHtmlDlg& toast : dlg.m_toasts)
+        for (const CNotiHtmlDlg& toast : dlg.Toasts())
             if (!PageReady(toast.Window())) return false;
         return true;
     }));
-    dlg.m_host.m_active = 0;
+    dlg.WebClientWindow().SetActiveForTest(false);
 
     for (int n = 1; n <= 6; ++n) {
         dlg.ScriptToApp(304, Message(n));
@@ -144,14 +142,14 @@ TEST_F(ToastStackTest, SixMessagesFillTheStackAndMoveItDown) {
     }
     const Rect work = desktop.WorkArea();
     ASSERT_TRUE(RunUntil([&] {
-        for (const CNotiHtmlDlg& toast : dlg.m_toasts)
+        for (const CNotiHtmlDlg& toast : dlg.Toasts())
             if (!Placed(toast.Window())) return false;
         return true;
     }));
     Settle();
-    for (int k = 0; k < CMainDlg::kToastCount; ++k) {
+    for (int k = 0; k < ToastStack::kCount; ++k) {
         SCOPED_TRACE(k);
-        IHtmlWindow* window = dlg.m_toasts[k].Window();
+        IHtmlWindow* window = dlg.Toasts()[k].Window();
         EXPECT_EQ(Placed(window), (Point{work.right - 238, work.bottom - 71 * (k + 1) - 5}));
         GtkAllocation size;
         gtk_widget_get_allocation(GTK_WIDGET(Native(window)), &size);
@@ -165,8 +163,8 @@ TEST_F(ToastStackTest, SixMessagesFillTheStackAndMoveItDown) {
         EXPECT_EQ(PageText(window, "sender"), "Sender " + std::to_string(k + 2));
         EXPECT_EQ(PageText(window, "send_msg"), "Message number " + std::to_string(k + 2));
     }
-    EXPECT_EQ(dlg.m_lastSessionId, "conv-6");
-    const Point top = *Placed(dlg.m_toasts[4].Window());
+    EXPECT_EQ(dlg.Toasts().LastSessionId(), "conv-6");
+    const Point top = *Placed(dlg.Toasts()[4].Window());
     Shell("import -window root -crop 228x355+" + std::to_string(top.x) + "+" +
           std::to_string(top.y) + " " + Artifact("toast-stack.png"));
 }

@@ -14,7 +14,6 @@ TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
     EXPECT_FALSE(fake.dialogs.created[0]->spec.closeBox);
     EXPECT_FALSE(fake.dialogs.created[0]->visible);
     EXPECT_FALSE(fake.dialogs.created[1]->visible);
-    EXPECT_EQ(g_pMainDlg, &dlg);
     EXPECT_EQ(Login()->title, "Murmel Alarm");
     // The tray icon is there, signed out, before the login window shows.
     EXPECT_TRUE(fake.tray.shown);
@@ -39,8 +38,8 @@ TEST_F(ControllerTest, ToastsStandInAColumnAboveTheWorkAreaCorner) {
         EXPECT_EQ(r.Height(), 66);
         EXPECT_TRUE(toasts[k]->topmost);
         EXPECT_FALSE(toasts[k]->spec.taskbar);
-        EXPECT_EQ(dlg.m_toasts[k].m_left, r.left);
-        EXPECT_EQ(dlg.m_toasts[k].m_top, r.top);
+        EXPECT_EQ(dlg.Toasts()[k].m_left, r.left);
+        EXPECT_EQ(dlg.Toasts()[k].m_top, r.top);
     }
     // 10 pixels from the right and bottom edges; the top one 360 above the bottom.
     EXPECT_EQ(toasts[0]->GetRect().right, 1270);
@@ -120,7 +119,7 @@ TEST_F(ControllerTest, HostLoadsTheSignInPageOnceWithTheClientHeader) {
     EXPECT_EQ(host->title, "");
     EXPECT_EQ(host->spec.title, "Murmel Alarm");
     EXPECT_TRUE(host->spec.ownWebProcess);
-    EXPECT_EQ(dlg.m_host.m_active, 1);
+    EXPECT_TRUE(dlg.WebClientWindow().Active());
 }
 
 TEST_F(ControllerTest, KeepAliveTimerRunsUntilTeardown) {
@@ -129,7 +128,6 @@ TEST_F(ControllerTest, KeepAliveTimerRunsUntilTeardown) {
     EXPECT_EQ(fake.loop.TimerPeriod(handle, TIMER_PING), 10000u);
     dlg.OnDestroy();
     EXPECT_FALSE(fake.loop.HasTimer(handle, TIMER_PING));
-    EXPECT_EQ(g_pMainDlg, nullptr);
     for (FakeHtmlWindow* w : fake.htmlWindows.created) EXPECT_EQ(w, nullptr);
     for (FakeNativeDialog* d : fake.dialogs.created) EXPECT_EQ(d, nullptr);
 }
@@ -156,7 +154,7 @@ TEST_F(ControllerTest, ActivationBringsTheSignInWindowForwardWhenSignedOut) {
     EXPECT_GT(Login()->foregroundCount, before);
     EXPECT_FALSE(Host()->visible);
 
-    g_sessionState = SignedIn;
+    dlg.Session().SetStateForTest(SignedIn);
     Login()->Hide();
     fake.loop.Post(dlg.Handle(), UWM_ACTIVATE);
     fake.loop.Pump();

@@ -6,7 +6,7 @@
 namespace {
 struct LoadedPage {
     IHtmlWindowEvents events;
-    FakeHtmlWindow window{HtmlWindowSpec{}, &events};
+    FakeHtmlWindow window{HtmlWindowDescription{}, &events};
     LoadedPage() { window.hasDocument = true; }
 };
 }  // namespace
@@ -70,7 +70,7 @@ TEST(CWebPage, BindingRules) {
     EXPECT_EQ(page.window.calls.size(), 1u);
 
     IHtmlWindowEvents none;
-    FakeHtmlWindow empty{HtmlWindowSpec{}, &none};
+    FakeHtmlWindow empty{HtmlWindowDescription{}, &none};
     EXPECT_FALSE(web.BindDocument(&empty));
     EXPECT_EQ(web.LastError(), "JSCall Error:\nFailed to get HTML document COM object");
     EXPECT_FALSE(web.InvokeScript("showLoginStatus"));
@@ -87,7 +87,7 @@ TEST(CWebPage, AnswerAfterThePageObjectIsGoneIsDropped) {
         ScriptCallback pending;
     };
     IHtmlWindowEvents events;
-    LateWindow window{HtmlWindowSpec{}, &events};
+    LateWindow window{HtmlWindowDescription{}, &events};
     window.hasDocument = true;
     auto web = std::make_unique<CWebPage>();
     web->BindDocument(&window);
@@ -105,8 +105,8 @@ TEST(SystemMessageText, UnknownCodeHasTheFallbackText) {
 
 TEST(CWebPage, StateCallsReachEveryLoadOfTheirOwnWindowInTheOrderFirstMade) {
     IHtmlWindowEvents events;
-    FakeHtmlWindow login{HtmlWindowSpec{}, &events};
-    FakeHtmlWindow other{HtmlWindowSpec{}, &events};
+    FakeHtmlWindow login{HtmlWindowDescription{}, &events};
+    FakeHtmlWindow other{HtmlWindowDescription{}, &events};
     CWebPage web;
     using Calls = std::vector<std::pair<std::string, StringList>>;
     auto made = [](const FakeHtmlWindow& w) {

@@ -3,32 +3,32 @@
 // loaded, for the tests of what the controller does.
 #include <gtest/gtest.h>
 
+#include "config/AppSettings.h"
+#include "config/LoadText.h"
+#include "config/Settings.h"
 #include "controller/CMainDlg.h"
-#include "controller/SessionState.h"
 #include "fakes/FakePorts.h"
 #include "platform/Messages.h"
 
 class ControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_sessionState = SignedOut;
         fake.network.online = false;  // the version check asks nobody
         AppSettings.rememberEmail = false;
         AppSettings.savedEmail.clear();
-        dlg.m_credentialCheck = [this](const StringList&, const std::string& email,
-                                       const std::string& password, std::string&,
-                                       const std::atomic<bool>&) {
+        dlg.Session().m_credentialCheck = [this](const StringList&, const std::string& email,
+                                                 const std::string& password, std::string&,
+                                                 const std::atomic<bool>&) {
             checkedEmail = email;
             checkedPassword = password;
             return credentialResult;
         };
-        dlg.m_sitePing = [this](const std::string& address, std::string& error) {
+        dlg.Session().m_sitePing = [this](const std::string& address, std::string& error) {
             pinged.push_back(address);
             error = pingError;
             return pingError.empty();
         };
     }
-    void TearDown() override { g_sessionState = SignedOut; }
 
     FakeHtmlWindow* Login() { return fake.htmlWindows.WithPage(CMainDlg::kPageId); }
     // The web-client window: the one with a web process of its own.

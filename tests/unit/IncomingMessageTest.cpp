@@ -16,7 +16,7 @@ protected:
         AppSettings.soundIndex = "0";
         AppSettings.messagePreview = true;
         Start();
-        dlg.m_host.m_active = 0;
+        dlg.WebClientWindow().SetActiveForTest(false);
     }
     void TearDown() override {
         AppSettings.alertSound = true;
@@ -38,7 +38,7 @@ protected:
     // What each slot shows: the sender it was last given, "-" when hidden.
     std::string Stack() {
         std::string out;
-        for (int k = 0; k < CMainDlg::kToastCount; ++k) {
+        for (int k = 0; k < ToastStack::kCount; ++k) {
             std::string shown = "-";
             if (Toast(k)->visible) {
                 const auto senders = CallsOf(Toast(k), "setSender");
@@ -49,7 +49,7 @@ protected:
         return out;
     }
     void LoadToastPages() {
-        for (int k = 0; k < CMainDlg::kToastCount; ++k)
+        for (int k = 0; k < ToastStack::kCount; ++k)
             Toast(k)->CompleteDocument("res:///html/toast.html");
     }
 };
@@ -73,7 +73,7 @@ TEST_F(IncomingMessageTest, TheStackGrowsUpwardsAndLeavesGapsEmpty) {
     fake.loop.Pump();
     Arrives(5);
     EXPECT_EQ(Stack(), "- m2 m3 m5 -");
-    EXPECT_TRUE(dlg.m_toasts[0].m_eventData.empty());
+    EXPECT_TRUE(dlg.Toasts()[0].m_eventData.empty());
 }
 
 TEST_F(IncomingMessageTest, AFullStackMovesDownAndRestartsTheMovedToasts) {
@@ -83,7 +83,7 @@ TEST_F(IncomingMessageTest, AFullStackMovesDownAndRestartsTheMovedToasts) {
     fake.loop.Advance(3000);
     Arrives(6);
     EXPECT_EQ(Stack(), "m2 m3 m4 m5 m6");
-    EXPECT_EQ(dlg.m_toasts[0].m_eventData, Message(2));
+    EXPECT_EQ(dlg.Toasts()[0].m_eventData, Message(2));
     fake.loop.Advance(4999);
     EXPECT_EQ(Stack(), "m2 m3 m4 m5 m6") << "each moved toast got five new seconds";
     fake.loop.Advance(1);
@@ -149,7 +149,7 @@ TEST_F(IncomingMessageTest, SessionIdFollowsTheLastReadableMessage) {
     for (const auto& [data, expected] : cases) {
         SCOPED_TRACE(data);
         dlg.ShowNotification(data, 2);
-        EXPECT_EQ(dlg.m_lastSessionId, expected);
+        EXPECT_EQ(dlg.Toasts().LastSessionId(), expected);
     }
 }
 
@@ -172,19 +172,19 @@ TEST_F(IncomingMessageTest, UnshowableMessagesPlayTheSoundButShowNoToast) {
 TEST_F(IncomingMessageTest, ClickOnAToastOpensTheLatestConversation) {
     SignInAs("tok");
     Host()->Hide();
-    dlg.m_host.m_active = 0;
+    dlg.WebClientWindow().SetActiveForTest(false);
     Arrives(1);
     Arrives(2);
-    EXPECT_EQ(dlg.m_tray.IconData().iconId, 265);
+    EXPECT_EQ(dlg.Tray().IconData().iconId, 265);
     Toast(0)->Element("sender", ElementEvent::MouseDown);
     fake.loop.Pump();
     EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"307", "s2"}));
     EXPECT_TRUE(Host()->visible);
-    EXPECT_EQ(dlg.m_tray.IconData().iconId, 128) << "the signed-in image is back";
+    EXPECT_EQ(dlg.Tray().IconData().iconId, 128) << "the signed-in image is back";
 }
 
 TEST_F(IncomingMessageTest, NothingHappensWhileTheWebClientIsActive) {
-    dlg.m_host.m_active = 1;
+    dlg.WebClientWindow().SetActiveForTest(true);
     fake.sound.existing = {fake.module.workingDirectory + "sound/sound1.wav"};
     Arrives(1);
     EXPECT_EQ(Stack(), "- - - - -");
@@ -232,17 +232,18 @@ TEST_F(IncomingMessageTest, QuietDesktopHoldsBackToastAndSoundButNotTheTrayImage
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        for (int k = 0; k < CMainDlg::kToastCount; ++k) Toast(k)->visible = false;
+        for (int k = 0; k < ToastStack::kCount; ++k) Toast(k)->visible = false;
         fake.sound.played.clear();
         fake.notificationPolicy.asked.clear();
         fake.notificationPolicy.doNotDisturb = c.doNotDisturb;
         fake.notificationPolicy.fullscreen = c.fullscreen;
-        dlg.m_tray.ChangeIcon(128);
+        dlg.Tray().ChangeIcon(128);
         Arrives(++n);
-        EXPECT_EQ(dlg.m_tray.IconData().iconId, 265);
+        EXPECT_EQ(dlg.Tray().IconData().iconId, 265);
         EXPECT_EQ(Toast(0)->visible, c.toastAndSound);
         EXPECT_EQ(fake.sound.played.size(), c.toastAndSound ? 1u : 0u);
-        EXPECT_EQ(dlg.m_lastSessionId, "s" + std::to_string(n)) << "a click still finds it";
+        EXPECT_EQ(dlg.Toasts().LastSessionId(), "s" + std::to_string(n))
+            << "a click still finds it";
         if (!c.doNotDisturb) {
             EXPECT_EQ(fake.notificationPolicy.asked, std::vector<Rect>{fake.desktop.WorkArea()})
                 << "the stack's own monitor is the one asked about";

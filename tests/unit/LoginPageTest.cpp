@@ -43,7 +43,7 @@ TEST_F(ControllerTest, AccountLinksOpenInTheDefaultBrowserOrTheDesktopHandler) {
 TEST_F(ControllerTest, WindowButtonsAndOnlyClicksAct) {
     Start();
     Login()->Element("span_signin", ElementEvent::MouseDown);
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     Login()->Element("div_min");
     EXPECT_TRUE(Login()->minimized);
     Login()->Element("div_close");

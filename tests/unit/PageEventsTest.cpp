@@ -4,7 +4,7 @@ TEST_F(ControllerTest, ServiceLogoutWithTheWebClientOpenKeepsItBehindTheNotice) 
     Start();
     SignInAs("tok");
     Host()->External("ScriptToApp", {"302", ""});
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"103", "tok"}));
     EXPECT_TRUE(Notice()->visible);
     EXPECT_TRUE(Host()->visible);
@@ -44,7 +44,7 @@ TEST_F(ControllerTest, ASignInAfterTheNoticeWasClosedWithoutOkShowsAWebClientTak
     dlg.OnMenuCommand(32780);  // Sign In
     EXPECT_TRUE(Login()->visible);
     SignInAs("tok2");
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
     EXPECT_TRUE(Host()->visible);
     EXPECT_TRUE(Host()->enabled);
 }
@@ -82,7 +82,7 @@ TEST_F(ControllerTest, FailedServiceSignInSignsOutAndWarns) {
     TypeAndSignIn("kim@example.org", "secret");
     FinishCheck();
     Host()->External("ScriptToApp", {"300", ""});
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_FALSE(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_WATCHDOG));
     EXPECT_EQ(fake.messageBox.shown.back().text, "Login error. Please try again later.");
     EXPECT_TRUE(Login()->visible);
@@ -96,7 +96,7 @@ TEST_F(ControllerTest, UnknownCodesAndMalformedCallsDoNothing) {
         Host()->External("ScriptToApp", {code, "x"});
     Host()->External("ScriptToApp", {});
     Host()->External("Signin");  // not offered by the web-client window
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
     EXPECT_EQ(Host()->calls.size(), before);
     EXPECT_TRUE(fake.messageBox.shown.empty());
 }
@@ -132,12 +132,12 @@ TEST_F(ControllerTest, AccountPagesEndTheSignInAndAskForTheAction) {
         const size_t runs = fake.dialogs.ranModal.size();
         Host()->CompleteDocument("https://web.example" + std::string(c.path), false);
         ASSERT_EQ(fake.dialogs.ranModal.size(), runs + 1) << c.path;
-        const NativeDialogSpec& shown = fake.dialogs.ranModal.back();
+        const NativeDialogDescription& shown = fake.dialogs.ranModal.back();
         EXPECT_EQ(shown.text, c.text);
         EXPECT_EQ(shown.okLabel, c.ok);
         EXPECT_EQ(shown.cancelLabel, "Cancel");
         EXPECT_EQ(shown.title, "Murmel Alarm");
-        EXPECT_EQ(g_sessionState, SignedOut);
+        EXPECT_EQ(dlg.Session().State(), SignedOut);
     }
 }
 

@@ -19,9 +19,9 @@ TEST_F(ControllerTest, WebClientProcessEndsAccordingToTheSession) {
         {"signed in: the window reloads the web client itself", SignedIn, true, false, std::nullopt,
          SignedIn},
         {"signed out, process keeps dying: error status", SignedOut, false, false,
-         StringList{CMainDlg::kLoginErrorStatus}, SignedOut},
+         StringList{SignInSession::kLoginErrorStatus}, SignedOut},
         {"signed in, process keeps dying: signed out with the error status", SignedIn, false, false,
-         StringList{CMainDlg::kLoginErrorStatus}, SignedOut},
+         StringList{SignInSession::kLoginErrorStatus}, SignedOut},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -47,7 +47,7 @@ TEST_F(ControllerTest, WebClientProcessEndsAccordingToTheSession) {
             EXPECT_EQ(calls.back(), *c.loginStatus);
         else
             EXPECT_EQ(calls.size(), statuses);
-        EXPECT_EQ(g_sessionState, c.after);
+        EXPECT_EQ(dlg.Session().State(), c.after);
         // The sign-in page answering again gives the form back.
         if (c.state == SignedOut && c.reloading) {
             Host()->CompleteDocument(AppSettings.webClientBaseUrl + kSignInPath);
@@ -70,7 +70,7 @@ TEST_F(ControllerTest, LoginPageLoadedAgainGetsItsFieldsAndStatusBack) {
     EXPECT_TRUE(fake.messageBox.shown.empty());
     Login()->CompleteDocument("res:///html/login.html");
     EXPECT_EQ(Login()->GetData("input_email"), "kim@example.org");
-    EXPECT_EQ(Login()->GetData("main_title"), dlg.m_strTitle);
+    EXPECT_EQ(Login()->GetData("main_title"), dlg.Login().TitleText());
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus"), (std::vector<StringList>{{"2"}}));
 
     // A page that keeps dying cannot show anything: the box says so.
@@ -81,7 +81,7 @@ TEST_F(ControllerTest, LoginPageLoadedAgainGetsItsFieldsAndStatusBack) {
 
 TEST_F(ControllerTest, ToastWhosePageEndsIsHiddenAndAFillWhileLoadingIsApplied) {
     Start();
-    CNotiHtmlDlg& toast = dlg.m_toasts[0];
+    CNotiHtmlDlg& toast = dlg.Toasts()[0];
     auto* page = static_cast<FakeHtmlWindow*>(toast.Window());
     page->CompleteDocument("res:///html/toast.html");
     ASSERT_TRUE(toast.FillToast(R"({"sender":"Kim","msg":"Hi","msgtype":0})"));

@@ -5,22 +5,23 @@ TEST_F(ControllerTest, KeepAliveFailureWhileSignedInWarnsThenSignsOut) {
     SignInAs("tok");
     pingError = "Could not connect to server";
     bool signedInWhileBoxOpen = false;
-    fake.messageBox.whileOpen = [&] { signedInWhileBoxOpen = g_sessionState == SignedIn; };
+    fake.messageBox.whileOpen = [&] { signedInWhileBoxOpen = dlg.Session().State() == SignedIn; };
     fake.loop.Advance(10000);
     ASSERT_EQ(pinged.size(), 1u);
     EXPECT_EQ(pinged[0], AppSettings.webClientBaseUrl + "/ping");
     ASSERT_EQ(fake.messageBox.shown.size(), 1u);
     EXPECT_EQ(fake.messageBox.shown[0].text, "Could not connect to server");
     EXPECT_TRUE(signedInWhileBoxOpen);
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"103", "tok"}));
     EXPECT_TRUE(Login()->visible);
 
-    // Still down: one box every ten seconds, no further sign-out.
+    // Still down, now signed out: the requests go on, with nothing shown.
     fake.messageBox.whileOpen = nullptr;
     const size_t calls = Host()->calls.size();
-    fake.loop.Advance(10000);
-    EXPECT_EQ(fake.messageBox.shown.size(), 2u);
+    fake.loop.Advance(30000);
+    EXPECT_EQ(pinged.size(), 4u);
+    EXPECT_EQ(fake.messageBox.shown.size(), 1u);
     EXPECT_EQ(Host()->calls.size(), calls);
 }
 
@@ -30,11 +31,12 @@ TEST_F(ControllerTest, KeepAliveAnswerOfAnyKindKeepsTheSession) {
     fake.loop.Advance(30000);
     EXPECT_EQ(pinged.size(), 3u);
     EXPECT_TRUE(fake.messageBox.shown.empty());
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
 }
 
 TEST_F(ControllerTest, KeepAliveIsNotRunningWhileItsBoxIsOpen) {
     Start();
+    SignInAs("tok");
     pingError = "down";
     bool timerRunning = true;
     fake.messageBox.whileOpen = [&] {

@@ -6,7 +6,7 @@
 TEST_F(ControllerTest, TrimmedCredentialsAreCheckedAndFilledIntoTheServiceForm) {
     Start();
     TypeAndSignIn("  kim@example.org\t", " secret ");
-    EXPECT_EQ(g_sessionState, SigningIn);
+    EXPECT_EQ(dlg.Session().State(), SigningIn);
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"1"});
     FinishCheck();
     EXPECT_EQ(checkedEmail, "kim@example.org");
@@ -15,7 +15,7 @@ TEST_F(ControllerTest, TrimmedCredentialsAreCheckedAndFilledIntoTheServiceForm) 
     EXPECT_EQ(Host()->formValues["svcIptLgnPD"], "secret");
     EXPECT_EQ(Host()->formSubmits, 1);
     EXPECT_EQ(fake.loop.TimerPeriod(dlg.Handle(), TIMER_SIGNIN_WATCHDOG), 15000u);
-    EXPECT_EQ(g_sessionState, SigningIn);
+    EXPECT_EQ(dlg.Session().State(), SigningIn);
 }
 
 TEST_F(ControllerTest, UnicodeSpacesAroundTheAddressAreNeitherSubmittedNorRemembered) {
@@ -41,7 +41,7 @@ TEST_F(ControllerTest, RejectedCredentialsShowTheirMessageAndTheTrimmedFields) {
         TypeAndSignIn(" kim@example.org ", "wrong");
         FinishCheck();
         EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{status}) << result;
-        EXPECT_EQ(g_sessionState, SignedOut);
+        EXPECT_EQ(dlg.Session().State(), SignedOut);
         EXPECT_EQ(Login()->GetData("input_email"), "kim@example.org");
         EXPECT_EQ(Login()->GetData("input_password"), "wrong");
         EXPECT_EQ(Host()->formSubmits, 0);
@@ -54,7 +54,7 @@ TEST_F(ControllerTest, AFailedCheckGivesTheFormBackWithAMessage) {
     credentialResult = 500;
     TypeAndSignIn("kim@example.org", "secret");
     FinishCheck();
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"0"});
     ASSERT_EQ(fake.messageBox.shown.size(), 1u);
     EXPECT_EQ(fake.messageBox.shown[0].text, "Network error");
@@ -63,7 +63,7 @@ TEST_F(ControllerTest, AFailedCheckGivesTheFormBackWithAMessage) {
 TEST_F(ControllerTest, SigninIsRefusedWithHintsEmptyFieldsOrOneUnderWay) {
     Start();
     bool checked = false;
-    dlg.m_credentialCheck = [&](auto&&...) {
+    dlg.Session().m_credentialCheck = [&](auto&&...) {
         checked = true;
         return 1000;
     };
@@ -71,8 +71,8 @@ TEST_F(ControllerTest, SigninIsRefusedWithHintsEmptyFieldsOrOneUnderWay) {
     TypeAndSignIn("kim@example.org", "Password");
     TypeAndSignIn("   ", "secret");
     TypeAndSignIn("kim@example.org", "\t");
-    EXPECT_EQ(g_sessionState, SignedOut);
-    g_sessionState = SigningIn;
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
+    dlg.Session().SetStateForTest(SigningIn);
     TypeAndSignIn("kim@example.org", "secret");
     EXPECT_FALSE(fake.loop.WaitForSend(100));
     EXPECT_FALSE(checked);
@@ -83,7 +83,7 @@ TEST_F(ControllerTest, AServiceFormWithoutSubmitResetsTheSignIn) {
     Host()->formInputs = {"svcIptLgnID", "svcIptLgnPD"};
     TypeAndSignIn("kim@example.org", "secret");
     FinishCheck();
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"0"});
     EXPECT_FALSE(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_WATCHDOG));
 }
@@ -91,10 +91,10 @@ TEST_F(ControllerTest, AServiceFormWithoutSubmitResetsTheSignIn) {
 TEST_F(ControllerTest, SuccessSignsInHidesTheLoginAndTellsTheWebClient) {
     Start();
     SignInAs("abc");
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
     EXPECT_FALSE(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_WATCHDOG));
-    ASSERT_TRUE(dlg.m_signinInfo);
-    EXPECT_EQ(dlg.m_signinInfo->token, "abc");
+    ASSERT_TRUE(dlg.Session().Info());
+    EXPECT_EQ(dlg.Session().Info()->token, "abc");
     EXPECT_FALSE(Login()->visible);
     EXPECT_TRUE(Host()->visible);
     EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"102", "abc"}));
@@ -105,17 +105,17 @@ TEST_F(ControllerTest, OnlyAThreePartSuccessTextSignsIn) {
     Start();
     for (const char* text : {"SUCCESS,abc", "SUCCESS,abc,x,y", "success,abc,x", ""}) {
         Host()->External("SigninOk", {text});
-        EXPECT_EQ(g_sessionState, SignedOut) << text;
+        EXPECT_EQ(dlg.Session().State(), SignedOut) << text;
         EXPECT_EQ(fake.messageBox.shown.back().text, "Sever error.\nPlease try again later.");
         EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"0"});
     }
     // Accepted while nothing was under way, with an empty token.
     Host()->External("ScriptToApp", {"301", "SUCCESS,,x"});
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
     const size_t before = CallsOf(Host(), "AppToScript").size();
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    dlg.OnMenuCommand(32786);
-    EXPECT_EQ(g_sessionState, SignedOut);
+    dlg.OnMenuCommand(ID_SIGNOUT);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_EQ(CallsOf(Host(), "AppToScript").size(), before);  // no 103 without a token
 }
 
@@ -126,32 +126,33 @@ TEST_F(ControllerTest, WatchdogAbandonsAnUnconfirmedSignIn) {
     fake.loop.Advance(14999);
     EXPECT_TRUE(fake.messageBox.shown.empty());
     fake.loop.Advance(1);
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     ASSERT_EQ(fake.messageBox.shown.size(), 1u);
     EXPECT_EQ(fake.messageBox.shown[0].text, "Login error. Please try again later.");
     EXPECT_TRUE(Login()->visible);
     EXPECT_FALSE(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_WATCHDOG));
 }
 
-TEST_F(ControllerTest, WatchdogAfterAUserSignOutStillResetsAndWarns) {
+TEST_F(ControllerTest, AUserSignOutStopsTheWatchdog) {
     Start();
     TypeAndSignIn("kim@example.org", "secret");
     FinishCheck();
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    dlg.OnMenuCommand(32780);
-    EXPECT_EQ(g_sessionState, SignedOut);
+    dlg.OnMenuCommand(ID_SIGNIN);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
+    EXPECT_FALSE(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_WATCHDOG));
     fake.loop.Advance(15000);
-    EXPECT_EQ(fake.messageBox.shown.back().text, "Login error. Please try again later.");
+    EXPECT_EQ(fake.messageBox.shown.size(), 1u);  // the question only
 }
 
 TEST_F(ControllerTest, WatchdogAfterConfirmationDoesNothing) {
     Start();
     TypeAndSignIn("kim@example.org", "secret");
     FinishCheck();
-    g_sessionState = SignedIn;  // confirmed by a path that left the timer
+    dlg.Session().SetStateForTest(SignedIn);  // confirmed by a path that left the timer
     fake.loop.Advance(15000);
     EXPECT_TRUE(fake.messageBox.shown.empty());
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
 }
 
 TEST_F(ControllerTest, SignOutKeepsTheRememberedAddressOnly) {
@@ -159,32 +160,32 @@ TEST_F(ControllerTest, SignOutKeepsTheRememberedAddressOnly) {
     Start();
     SignInAs("tok");
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    dlg.OnMenuCommand(32786);
+    dlg.OnMenuCommand(ID_SIGNOUT);
     EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"103", "tok"}));
     EXPECT_EQ(Login()->GetData("input_email"), "kim@example.org");
     EXPECT_EQ(Login()->GetData("input_password"), "");
     EXPECT_TRUE(Login()->visible);
     EXPECT_FALSE(Host()->visible);
     EXPECT_EQ(fake.browser.sessionsEnded, 1);
-    EXPECT_EQ(dlg.m_signinInfo->token, "");
+    EXPECT_EQ(dlg.Session().Info()->token, "");
 
     AppSettings.rememberEmail = false;
     SignInAs("tok2");
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    dlg.OnMenuCommand(32786);
+    dlg.OnMenuCommand(ID_SIGNOUT);
     EXPECT_EQ(Login()->GetData("input_email"), "");
 }
 
 TEST_F(ControllerTest, SigninReadyShowsTheFormWhateverTheState) {
     Start();
-    g_sessionState = SigningIn;
+    dlg.Session().SetStateForTest(SigningIn);
     Host()->External("SigninReady", {"1"});
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"0"});
     const size_t calls = CallsOf(Login(), "showLoginStatus").size();
     Host()->External("ScriptToApp", {"101", ""});
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus").size(), calls + 1);
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"0"});
-    EXPECT_EQ(g_sessionState, SigningIn);
+    EXPECT_EQ(dlg.Session().State(), SigningIn);
 }
 
 TEST_F(ControllerTest, ServiceReadyBeforeTheLoginPageLoadedStillShowsTheForm) {
@@ -215,9 +216,9 @@ TEST_F(ControllerTest, ClosingDuringACheckStopsAndJoinsTheWorker) {
         ports.network.online = false;
         CMainDlg controller{ports.ports};
         std::atomic<bool> started = false, sawCancel = false, returned = false;
-        controller.m_credentialCheck = [&](const StringList&, const std::string&,
-                                           const std::string&, std::string&,
-                                           const std::atomic<bool>& cancelled) {
+        controller.Session().m_credentialCheck = [&](const StringList&, const std::string&,
+                                                     const std::string&, std::string&,
+                                                     const std::atomic<bool>& cancelled) {
             started = true;
             // Bounded, so that a worker nobody cancels cannot hang the run.
             const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -249,7 +250,6 @@ TEST_F(ControllerTest, ClosingDuringACheckStopsAndJoinsTheWorker) {
         EXPECT_EQ(sawCancel, !c.checkAnswers) << c.name;
         // Nothing is left for the loop to hand to the window that went.
         EXPECT_FALSE(ports.loop.WaitForSend(0)) << c.name;
-        g_sessionState = SignedOut;
     }
 }
 
@@ -274,11 +274,11 @@ TEST_F(ControllerTest, WhatHappensWhileARequestIsAwaitedIsHeededAfter) {
         ports.network.online = false;
         CMainDlg controller{ports.ports};
         int checks = 0;
-        controller.m_credentialCheck = [&](auto&&...) {
+        controller.Session().m_credentialCheck = [&](auto&&...) {
             ++checks;
             return 400;
         };
-        controller.m_sitePing = [](const std::string&, std::string& error) {
+        controller.Session().m_sitePing = [](const std::string&, std::string& error) {
             error = "unreachable";
             return false;
         };
@@ -289,27 +289,26 @@ TEST_F(ControllerTest, WhatHappensWhileARequestIsAwaitedIsHeededAfter) {
         login->UserSets("input_password", "secret");
         ports.loop.duringAwait = [&] {
             if (c.quit)
-                controller.OnMenuCommand(32783);
+                controller.OnMenuCommand(ID_QUIT_SIGNED_OUT);
             else
                 login->External("Signin");
         };
         if (c.keepAlive) {
-            g_sessionState = SignedIn;
-            ports.loop.Advance(CMainDlg::kPingPeriodMs);
-            EXPECT_EQ(g_sessionState, SignedIn) << c.name;
+            controller.Session().SetStateForTest(SignedIn);
+            ports.loop.Advance(SignInSession::kPingPeriodMs);
+            EXPECT_EQ(controller.Session().State(), SignedIn) << c.name;
         } else {
             login->External("Signin");
             if (c.checks > 0) {
                 ASSERT_TRUE(ports.loop.WaitForSend()) << c.name;
                 ports.loop.Pump();
             }
-            EXPECT_EQ(g_sessionState, SignedOut) << c.name;
+            EXPECT_EQ(controller.Session().State(), SignedOut) << c.name;
         }
         EXPECT_EQ(checks, c.checks) << c.name;
         EXPECT_EQ(ports.messageBox.shown.size(), c.boxes) << c.name;
         EXPECT_EQ(ports.loop.QuitRequested(), c.quit) << c.name;
         controller.OnDestroy();
-        g_sessionState = SignedOut;
     }
 }
 
@@ -327,7 +326,7 @@ TEST_F(ControllerTest, ASignInAskedForDuringTheStartUpCheckFollowsIt) {
         ports.network.online = false;
         CMainDlg controller{ports.ports};
         std::atomic<int> checks = 0;
-        controller.m_credentialCheck = [&](auto&&...) {
+        controller.Session().m_credentialCheck = [&](auto&&...) {
             ++checks;
             return 400;
         };
@@ -338,8 +337,8 @@ TEST_F(ControllerTest, ASignInAskedForDuringTheStartUpCheckFollowsIt) {
             login->UserSets("input_email", "kim@example.org");
             login->UserSets("input_password", "secret");
             login->External("Signin");
-            EXPECT_EQ(g_sessionState, SignedOut) << c.name;
-            if (c.quit) controller.OnMenuCommand(32783);
+            EXPECT_EQ(controller.Session().State(), SignedOut) << c.name;
+            if (c.quit) controller.OnMenuCommand(ID_QUIT_SIGNED_OUT);
         };
         ASSERT_TRUE(controller.Create()) << c.name;
         ports.loop.Pump();  // the start-up check runs from the loop
@@ -353,6 +352,5 @@ TEST_F(ControllerTest, ASignInAskedForDuringTheStartUpCheckFollowsIt) {
         }
         EXPECT_EQ(checks, c.checks) << c.name;
         controller.OnDestroy();
-        g_sessionState = SignedOut;
     }
 }

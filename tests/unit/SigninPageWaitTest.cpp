@@ -4,7 +4,7 @@
 #include "unit/ControllerFixture.h"
 
 namespace {
-const std::string kErrorStatus = CMainDlg::kLoginErrorStatus;
+const std::string kErrorStatus = SignInSession::kLoginErrorStatus;
 
 class SigninPageWaitTest : public ControllerTest {
 protected:
@@ -59,7 +59,7 @@ TEST_F(SigninPageWaitTest, ReadinessInEitherFormEndsTheWait) {
     StartUnready();
     for (const auto& [method, args] : answers) {
         for (unsigned before : {1000u, 45000u}) {  // on the first load or the second
-            dlg.ResetSignIn(0);                    // a fresh load of the page, with a fresh wait
+            dlg.Session().ResetSignIn(0);          // a fresh load of the page, with a fresh wait
             Host()->navigations.clear();
             fake.loop.Advance(before);
             Host()->External(method, args);
@@ -81,16 +81,16 @@ TEST_F(SigninPageWaitTest, LoginAfterTheErrorLoadsThePageAgainAndSignsInWhenRead
     Login()->Element("span_signin");  // the click and the page's call arrive both
     EXPECT_EQ(SignInPageLoads(), loads + 1);
     EXPECT_EQ(LastStatus(), "1");
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_TRUE(fake.loop.HasTimer(dlg.Handle(), TIMER_SIGNIN_PAGE));
 
     Host()->External("SigninReady", {"1"});
-    EXPECT_EQ(g_sessionState, SigningIn);
+    EXPECT_EQ(dlg.Session().State(), SigningIn);
     FinishCheck();
     EXPECT_EQ(checkedEmail, "kim@example.org");
     EXPECT_EQ(Host()->formSubmits, 1);
     Host()->External("SigninOk", {"SUCCESS,tok,x"});
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
 }
 
 TEST_F(SigninPageWaitTest, LoginAfterTheErrorThatStaysUnreadyFailsAgainAfterTwoWaits) {
@@ -104,7 +104,7 @@ TEST_F(SigninPageWaitTest, LoginAfterTheErrorThatStaysUnreadyFailsAgainAfterTwoW
     // A later ready page shows the form, without a sign-in of its own.
     Host()->External("SigninReady", {"1"});
     EXPECT_EQ(LastStatus(), "0");
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
 }
 
 TEST_F(SigninPageWaitTest, AForeignPageFailsAtOnceOnlyWhileThePageIsAwaited) {
@@ -120,7 +120,7 @@ TEST_F(SigninPageWaitTest, AForeignPageFailsAtOnceOnlyWhileThePageIsAwaited) {
     EXPECT_EQ(LastStatus(), "0");
     SignInAs("abc");
     Host()->events->OnForeignDocument("http://localhost:1234/");
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
     EXPECT_NE(LastStatus(), kErrorStatus);
 }
 
@@ -128,7 +128,7 @@ TEST_F(SigninPageWaitTest, NoWaitRunsWhileSigningInOrSignedIn) {
     Start();
     SignInAs("abc");
     fake.loop.Advance(120000);
-    EXPECT_EQ(g_sessionState, SignedIn);
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
     EXPECT_NE(LastStatus(), kErrorStatus);
 }
 

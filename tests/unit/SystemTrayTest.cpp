@@ -199,7 +199,7 @@ TEST_F(SystemTrayTest, ClicksAndMenuGoToTheInstaller) {
     ASSERT_TRUE(tray.Install(&parent, "Murmel Alarm", CSystemTray::kIconSignedOut));
     host.Click(TrayClick::LeftUp);
     host.Click(TrayClick::RightUp);
-    host.ChooseCommand(32783);
+    host.ChooseCommand(ID_QUIT_SIGNED_OUT);
     EXPECT_EQ(parent.clicks, (std::vector<TrayClick>{TrayClick::LeftUp, TrayClick::RightUp}));
     EXPECT_EQ(parent.commands, std::vector<unsigned>{32783});
     const auto menu = host.RequestMenu();

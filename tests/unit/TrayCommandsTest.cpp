@@ -13,18 +13,18 @@ TEST_F(ControllerTest, MenuFollowsTheStateNotTheSignInUnderWay) {
     EXPECT_EQ(Texts(fake.tray.RequestMenu()), (StringList{"Sign In", "Settings", "-", "Quit"}));
     TypeAndSignIn("kim@example.org", "secret");
     FinishCheck();
-    ASSERT_EQ(g_sessionState, SigningIn);
+    ASSERT_EQ(dlg.Session().State(), SigningIn);
     fake.tray.Click(TrayClick::RightUp);
     const FakeTray::Call* popup = fake.tray.Last(FakeTray::Op::Popup);
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(Texts(popup->items), (StringList{"Sign In", "Settings", "-", "Quit"}));
     // "Sign In" while signing in asks whether to sign out.
     fake.messageBox.answers = {MessageBoxAnswer::No};
-    fake.tray.ChooseCommand(32780);
+    fake.tray.ChooseCommand(ID_SIGNIN);
     ASSERT_EQ(fake.messageBox.shown.size(), 1u);
     EXPECT_EQ(fake.messageBox.shown[0].text, "로그아웃 하시겠습니까?");
     EXPECT_EQ(fake.messageBox.shown[0].buttons, MessageBoxButtons::YesNo);
-    EXPECT_EQ(g_sessionState, SigningIn);
+    EXPECT_EQ(dlg.Session().State(), SigningIn);
 }
 
 TEST_F(ControllerTest, SignedInMenuShowsTheAddressEvenWhenEmpty) {
@@ -32,12 +32,12 @@ TEST_F(ControllerTest, SignedInMenuShowsTheAddressEvenWhenEmpty) {
     SignInAs("tok");
     EXPECT_EQ(Texts(fake.tray.RequestMenu()),
               (StringList{"kim@example.org", "-", "Open", "Sign Out", "Settings", "-", "Quit"}));
-    dlg.m_strEmail.clear();
+    dlg.Login().ForgetEmailForTest();
     const auto items = fake.tray.RequestMenu();
     EXPECT_EQ(items[0].commandId, 32785u);
     EXPECT_EQ(items[0].text, "");
-    fake.tray.ChooseCommand(32785);  // does nothing
-    EXPECT_EQ(g_sessionState, SignedIn);
+    fake.tray.ChooseCommand(ID_EMAIL);  // does nothing
+    EXPECT_EQ(dlg.Session().State(), SignedIn);
     EXPECT_TRUE(fake.messageBox.shown.empty());
 }
 
@@ -73,7 +73,7 @@ TEST_F(ControllerTest, NewMessageImageStaysUntilATrayClick) {
 
 TEST_F(ControllerTest, QuitTellsTheWebClientOnlyWithAToken) {
     Start();
-    fake.tray.ChooseCommand(32783);
+    fake.tray.ChooseCommand(ID_QUIT_SIGNED_OUT);
     EXPECT_TRUE(fake.loop.QuitRequested());
     EXPECT_TRUE(CallsOf(Host(), "AppToScript").empty());
 }
@@ -81,7 +81,7 @@ TEST_F(ControllerTest, QuitTellsTheWebClientOnlyWithAToken) {
 TEST_F(ControllerTest, QuitWhileSignedInSends103First) {
     Start();
     SignInAs("tok");
-    fake.tray.ChooseCommand(32779);
+    fake.tray.ChooseCommand(ID_QUIT);
     EXPECT_EQ(CallsOf(Host(), "AppToScript").back(), (StringList{"103", "tok"}));
     EXPECT_TRUE(fake.loop.QuitRequested());
 }
@@ -89,21 +89,21 @@ TEST_F(ControllerTest, QuitWhileSignedInSends103First) {
 TEST_F(ControllerTest, TwoQuickSignOutsAskOnce) {
     Start();
     SignInAs("tok");
-    fake.messageBox.whileOpen = [&] { fake.tray.ChooseCommand(32786); };
+    fake.messageBox.whileOpen = [&] { fake.tray.ChooseCommand(ID_SIGNOUT); };
     fake.messageBox.answers = {MessageBoxAnswer::Yes};
-    fake.tray.ChooseCommand(32786);
+    fake.tray.ChooseCommand(ID_SIGNOUT);
     EXPECT_EQ(fake.messageBox.shown.size(), 1u);
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
 }
 
 TEST_F(ControllerTest, OpenAndTheOddMessagesFollowTheState) {
     Start();
     Login()->Hide();
-    fake.tray.ChooseCommand(32776);
+    fake.tray.ChooseCommand(ID_OPEN);
     EXPECT_TRUE(Login()->visible);
     fake.loop.Send(dlg.Handle(), UWM_SIGNIN_RESULT, 3, 0);
     fake.loop.Send(dlg.Handle(), UWM_SIGNIN_RESULT, 99, 0);
-    EXPECT_EQ(g_sessionState, SignedOut);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
     EXPECT_TRUE(fake.messageBox.shown.empty());
     fake.loop.Send(dlg.Handle(), UWM_SHOW_HOST, 1, 0);
     EXPECT_TRUE(Host()->visible);
@@ -115,7 +115,7 @@ TEST_F(ControllerTest, ToastClickOpensTheConversationThenRestoresTheIcon) {
     Start();
     SignInAs("tok");
     Host()->Hide();
-    dlg.m_lastSessionId = "conv-7";
+    dlg.Toasts().SetLastSessionId("conv-7");
     fake.tray.current.iconId = 265;
     fake.loop.Post(dlg.Handle(), UWM_TOAST_OPEN);
     fake.loop.Post(dlg.Handle(), UWM_TOAST_CLOSED);

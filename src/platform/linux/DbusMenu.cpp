@@ -1,65 +1,11 @@
 #include "platform/linux/DbusMenu.h"
 
 #include <string>
+#include <utility>
+
+#include "platform/linux/ResourceText.h"
 
 namespace {
-
-const char kIntrospection[] = R"xml(<node>
-  <interface name="com.canonical.dbusmenu">
-    <property name="Version" type="u" access="read"/>
-    <property name="TextDirection" type="s" access="read"/>
-    <property name="Status" type="s" access="read"/>
-    <property name="IconThemePath" type="as" access="read"/>
-    <method name="GetLayout">
-      <arg type="i" name="parentId" direction="in"/>
-      <arg type="i" name="recursionDepth" direction="in"/>
-      <arg type="as" name="propertyNames" direction="in"/>
-      <arg type="u" name="revision" direction="out"/>
-      <arg type="(ia{sv}av)" name="layout" direction="out"/>
-    </method>
-    <method name="GetGroupProperties">
-      <arg type="ai" name="ids" direction="in"/>
-      <arg type="as" name="propertyNames" direction="in"/>
-      <arg type="a(ia{sv})" name="properties" direction="out"/>
-    </method>
-    <method name="GetProperty">
-      <arg type="i" name="id" direction="in"/>
-      <arg type="s" name="name" direction="in"/>
-      <arg type="v" name="value" direction="out"/>
-    </method>
-    <method name="Event">
-      <arg type="i" name="id" direction="in"/>
-      <arg type="s" name="eventId" direction="in"/>
-      <arg type="v" name="data" direction="in"/>
-      <arg type="u" name="timestamp" direction="in"/>
-    </method>
-    <method name="EventGroup">
-      <arg type="a(isvu)" name="events" direction="in"/>
-      <arg type="ai" name="idErrors" direction="out"/>
-    </method>
-    <method name="AboutToShow">
-      <arg type="i" name="id" direction="in"/>
-      <arg type="b" name="needUpdate" direction="out"/>
-    </method>
-    <method name="AboutToShowGroup">
-      <arg type="ai" name="ids" direction="in"/>
-      <arg type="ai" name="updatesNeeded" direction="out"/>
-      <arg type="ai" name="idErrors" direction="out"/>
-    </method>
-    <signal name="ItemsPropertiesUpdated">
-      <arg type="a(ia{sv})" name="updatedProps"/>
-      <arg type="a(ias)" name="removedProps"/>
-    </signal>
-    <signal name="LayoutUpdated">
-      <arg type="u" name="revision"/>
-      <arg type="i" name="parent"/>
-    </signal>
-    <signal name="ItemActivationRequested">
-      <arg type="i" name="id"/>
-      <arg type="u" name="timestamp"/>
-    </signal>
-  </interface>
-</node>)xml";
 
 const char kInterface[] = "com.canonical.dbusmenu";
 
@@ -82,7 +28,8 @@ GVariant* EmptyProperties() {
 DbusMenu::DbusMenu(GDBusConnection* connection, Handlers handlers)
     : m_connection(connection), m_handlers(std::move(handlers)) {
     static const GDBusInterfaceVTable vtable = {OnMethodCall, OnGetProperty, nullptr, {}};
-    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
+    GDBusNodeInfo* node =
+        g_dbus_node_info_new_for_xml(ResourceText("dbus/dbusmenu.xml").c_str(), nullptr);
     m_registration = g_dbus_connection_register_object(m_connection, kPath, node->interfaces[0],
                                                        &vtable, this, nullptr, nullptr);
     g_dbus_node_info_unref(node);
@@ -163,108 +110,130 @@ void DbusMenu::Clicked(int id) {
     }
 }
 
+void DbusMenu::HandleGetLayout(GVariant* params, GDBusMethodInvocation* invocation) {
+    gint32 parent = 0;
+    g_variant_get_child(params, 0, "i", &parent);
+    if (!m_filled && m_handlers.aboutToShow) m_handlers.aboutToShow();
+    if (parent != 0 && !Find(parent)) {
+        g_dbus_method_invocation_return_dbus_error(
+            invocation, "com.canonical.dbusmenu.Error.UnknownId", "no such item");
+        return;
+    }
+    g_dbus_method_invocation_return_value(
+        invocation, g_variant_new("(u@(ia{sv}av))", m_revision, Layout(parent)));
+}
+
+void DbusMenu::HandleGetGroupProperties(GVariant* params, GDBusMethodInvocation* invocation) {
+    GVariantIter* ids = nullptr;
+    g_variant_get(params, "(ai@as)", &ids, nullptr);
+    GVariantBuilder out;
+    g_variant_builder_init(&out, G_VARIANT_TYPE("a(ia{sv})"));
+    gint32 id = 0;
+    while (g_variant_iter_next(ids, "i", &id)) {
+        const Entry* entry = Find(id);
+        if (id == 0 || entry) g_variant_builder_add(&out, "(i@a{sv})", id, Properties(entry));
+    }
+    g_variant_iter_free(ids);
+    g_dbus_method_invocation_return_value(
+        invocation, g_variant_new("(@a(ia{sv}))", g_variant_builder_end(&out)));
+}
+
+void DbusMenu::HandleGetProperty(GVariant* params, GDBusMethodInvocation* invocation) {
+    gint32 id = 0;
+    const char* prop = nullptr;
+    g_variant_get(params, "(i&s)", &id, &prop);
+    const Entry* entry = Find(id);
+    GVariant* props = (id == 0 || entry) ? Properties(entry) : EmptyProperties();
+    g_variant_ref_sink(props);
+    // The looked-up value is a reference of our own; the reply takes one
+    // of its own.
+    g_autoptr(GVariant) value = g_variant_lookup_value(props, prop, nullptr);
+    g_variant_unref(props);
+    if (!value) {
+        g_dbus_method_invocation_return_dbus_error(
+            invocation, "com.canonical.dbusmenu.Error.UnknownProperty", "no such property");
+        return;
+    }
+    g_dbus_method_invocation_return_value(invocation, g_variant_new("(v)", value));
+}
+
+void DbusMenu::HandleEvent(GVariant* params, GDBusMethodInvocation* invocation) {
+    gint32 id = 0;
+    const char* eventId = nullptr;
+    g_variant_get(params, "(i&svu)", &id, &eventId, nullptr, nullptr);
+    const bool clicked = std::string(eventId) == "clicked";
+    // Answer first: the command may open a modal dialog.
+    g_dbus_method_invocation_return_value(invocation, nullptr);
+    if (clicked) Clicked(id);
+}
+
+void DbusMenu::HandleEventGroup(GVariant* params, GDBusMethodInvocation* invocation) {
+    GVariantIter* events = nullptr;
+    g_variant_get(params, "(a(isvu))", &events);
+    GVariantBuilder errors;
+    g_variant_builder_init(&errors, G_VARIANT_TYPE("ai"));
+    std::vector<int> clicked;
+    gint32 id = 0;
+    const char* eventId = nullptr;
+    while (g_variant_iter_next(events, "(i&svu)", &id, &eventId, nullptr, nullptr)) {
+        if (id != 0 && !Find(id)) {
+            g_variant_builder_add(&errors, "i", id);
+        } else if (std::string(eventId) == "clicked") {
+            clicked.push_back(id);
+        }
+    }
+    g_variant_iter_free(events);
+    g_dbus_method_invocation_return_value(invocation,
+                                          g_variant_new("(@ai)", g_variant_builder_end(&errors)));
+    for (int c : clicked) Clicked(c);
+}
+
+void DbusMenu::HandleAboutToShow(GVariant* params, GDBusMethodInvocation* invocation) {
+    gint32 id = 0;
+    g_variant_get(params, "(i)", &id);
+    g_dbus_method_invocation_return_value(invocation, g_variant_new("(b)", AboutToShow(id)));
+}
+
+void DbusMenu::HandleAboutToShowGroup(GVariant* params, GDBusMethodInvocation* invocation) {
+    GVariantIter* ids = nullptr;
+    g_variant_get(params, "(ai)", &ids);
+    GVariantBuilder updates;
+    GVariantBuilder errors;
+    g_variant_builder_init(&updates, G_VARIANT_TYPE("ai"));
+    g_variant_builder_init(&errors, G_VARIANT_TYPE("ai"));
+    gint32 id = 0;
+    while (g_variant_iter_next(ids, "i", &id)) {
+        if (id != 0 && !Find(id)) {
+            g_variant_builder_add(&errors, "i", id);
+        } else if (AboutToShow(id)) {
+            g_variant_builder_add(&updates, "i", id);
+        }
+    }
+    g_variant_iter_free(ids);
+    g_dbus_method_invocation_return_value(
+        invocation,
+        g_variant_new("(@ai@ai)", g_variant_builder_end(&updates), g_variant_builder_end(&errors)));
+}
+
 void DbusMenu::OnMethodCall(GDBusConnection*, const char*, const char*, const char*,
                             const char* method, GVariant* params, GDBusMethodInvocation* invocation,
                             gpointer data) {
+    using Handler = void (DbusMenu::*)(GVariant*, GDBusMethodInvocation*);
+    static const std::pair<const char*, Handler> kHandlers[] = {
+        {"GetLayout", &DbusMenu::HandleGetLayout},
+        {"GetGroupProperties", &DbusMenu::HandleGetGroupProperties},
+        {"GetProperty", &DbusMenu::HandleGetProperty},
+        {"Event", &DbusMenu::HandleEvent},
+        {"EventGroup", &DbusMenu::HandleEventGroup},
+        {"AboutToShow", &DbusMenu::HandleAboutToShow},
+        {"AboutToShowGroup", &DbusMenu::HandleAboutToShowGroup},
+    };
     auto* self = static_cast<DbusMenu*>(data);
-    const std::string name = method;
-    if (name == "GetLayout") {
-        gint32 parent = 0;
-        g_variant_get_child(params, 0, "i", &parent);
-        if (!self->m_filled && self->m_handlers.aboutToShow) self->m_handlers.aboutToShow();
-        if (parent != 0 && !self->Find(parent)) {
-            g_dbus_method_invocation_return_dbus_error(
-                invocation, "com.canonical.dbusmenu.Error.UnknownId", "no such item");
-            return;
-        }
-        g_dbus_method_invocation_return_value(
-            invocation, g_variant_new("(u@(ia{sv}av))", self->m_revision, self->Layout(parent)));
-    } else if (name == "GetGroupProperties") {
-        GVariantIter* ids = nullptr;
-        g_variant_get(params, "(ai@as)", &ids, nullptr);
-        GVariantBuilder out;
-        g_variant_builder_init(&out, G_VARIANT_TYPE("a(ia{sv})"));
-        gint32 id = 0;
-        while (g_variant_iter_next(ids, "i", &id)) {
-            const Entry* entry = self->Find(id);
-            if (id == 0 || entry)
-                g_variant_builder_add(&out, "(i@a{sv})", id, self->Properties(entry));
-        }
-        g_variant_iter_free(ids);
-        g_dbus_method_invocation_return_value(
-            invocation, g_variant_new("(@a(ia{sv}))", g_variant_builder_end(&out)));
-    } else if (name == "GetProperty") {
-        gint32 id = 0;
-        const char* prop = nullptr;
-        g_variant_get(params, "(i&s)", &id, &prop);
-        const Entry* entry = self->Find(id);
-        GVariant* props = (id == 0 || entry) ? self->Properties(entry) : EmptyProperties();
-        g_variant_ref_sink(props);
-        // The looked-up value is a reference of our own; the reply takes one
-        // of its own.
-        g_autoptr(GVariant) value = g_variant_lookup_value(props, prop, nullptr);
-        g_variant_unref(props);
-        if (!value) {
-            g_dbus_method_invocation_return_dbus_error(
-                invocation, "com.canonical.dbusmenu.Error.UnknownProperty", "no such property");
-            return;
-        }
-        g_dbus_method_invocation_return_value(invocation, g_variant_new("(v)", value));
-    } else if (name == "Event") {
-        gint32 id = 0;
-        const char* eventId = nullptr;
-        g_variant_get(params, "(i&svu)", &id, &eventId, nullptr, nullptr);
-        const bool clicked = std::string(eventId) == "clicked";
-        // Answer first: the command may open a modal dialog.
-        g_dbus_method_invocation_return_value(invocation, nullptr);
-        if (clicked) self->Clicked(id);
-    } else if (name == "EventGroup") {
-        GVariantIter* events = nullptr;
-        g_variant_get(params, "(a(isvu))", &events);
-        GVariantBuilder errors;
-        g_variant_builder_init(&errors, G_VARIANT_TYPE("ai"));
-        std::vector<int> clicked;
-        gint32 id = 0;
-        const char* eventId = nullptr;
-        while (g_variant_iter_next(events, "(i&svu)", &id, &eventId, nullptr, nullptr)) {
-            if (id != 0 && !self->Find(id)) {
-                g_variant_builder_add(&errors, "i", id);
-            } else if (std::string(eventId) == "clicked") {
-                clicked.push_back(id);
-            }
-        }
-        g_variant_iter_free(events);
-        g_dbus_method_invocation_return_value(
-            invocation, g_variant_new("(@ai)", g_variant_builder_end(&errors)));
-        for (int c : clicked) self->Clicked(c);
-    } else if (name == "AboutToShow") {
-        gint32 id = 0;
-        g_variant_get(params, "(i)", &id);
-        g_dbus_method_invocation_return_value(invocation,
-                                              g_variant_new("(b)", self->AboutToShow(id)));
-    } else if (name == "AboutToShowGroup") {
-        GVariantIter* ids = nullptr;
-        g_variant_get(params, "(ai)", &ids);
-        GVariantBuilder updates;
-        GVariantBuilder errors;
-        g_variant_builder_init(&updates, G_VARIANT_TYPE("ai"));
-        g_variant_builder_init(&errors, G_VARIANT_TYPE("ai"));
-        gint32 id = 0;
-        while (g_variant_iter_next(ids, "i", &id)) {
-            if (id != 0 && !self->Find(id)) {
-                g_variant_builder_add(&errors, "i", id);
-            } else if (self->AboutToShow(id)) {
-                g_variant_builder_add(&updates, "i", id);
-            }
-        }
-        g_variant_iter_free(ids);
-        g_dbus_method_invocation_return_value(
-            invocation, g_variant_new("(@ai@ai)", g_variant_builder_end(&updates),
-                                      g_variant_builder_end(&errors)));
-    } else {
-        g_dbus_method_invocation_return_dbus_error(
-            invocation, "org.freedesktop.DBus.Error.UnknownMethod", method);
+    for (const auto& [name, handler] : kHandlers) {
+        if (std::string(name) == method) return (self->*handler)(params, invocation);
     }
+    g_dbus_method_invocation_return_dbus_error(invocation,
+                                               "org.freedesktop.DBus.Error.UnknownMethod", method);
 }
 
 GVariant* DbusMenu::OnGetProperty(GDBusConnection*, const char*, const char*, const char*,

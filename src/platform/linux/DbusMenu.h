@@ -36,6 +36,14 @@ private:
     static GVariant* OnGetProperty(GDBusConnection*, const char* sender, const char* path,
                                    const char* iface, const char* name, GError** error,
                                    gpointer self);
+    // One handler per method of com.canonical.dbusmenu.
+    void HandleGetLayout(GVariant* params, GDBusMethodInvocation* invocation);
+    void HandleGetGroupProperties(GVariant* params, GDBusMethodInvocation* invocation);
+    void HandleGetProperty(GVariant* params, GDBusMethodInvocation* invocation);
+    void HandleEvent(GVariant* params, GDBusMethodInvocation* invocation);
+    void HandleEventGroup(GVariant* params, GDBusMethodInvocation* invocation);
+    void HandleAboutToShow(GVariant* params, GDBusMethodInvocation* invocation);
+    void HandleAboutToShowGroup(GVariant* params, GDBusMethodInvocation* invocation);
 
     struct Entry {
         int id;

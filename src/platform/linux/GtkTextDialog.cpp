@@ -1,6 +1,6 @@
 #include "platform/linux/GtkTextDialog.h"
 
-GtkTextDialog::GtkTextDialog(const NativeDialogSpec& spec, INativeDialogEvents* events)
+GtkTextDialog::GtkTextDialog(const NativeDialogDescription& spec, INativeDialogEvents* events)
     : m_events(events), m_dialog(gtk_dialog_new()), m_label(gtk_label_new(spec.text.c_str())) {
     g_object_ref_sink(m_dialog);
     GtkWindow* window = GTK_WINDOW(m_dialog);
@@ -100,7 +100,7 @@ void GtkTextDialog::EndModal() {
     if (m_modalLoop) g_main_loop_quit(m_modalLoop);
 }
 
-std::unique_ptr<INativeDialog> GtkTextDialogFactory::Create(const NativeDialogSpec& spec,
+std::unique_ptr<INativeDialog> GtkTextDialogFactory::Create(const NativeDialogDescription& spec,
                                                             INativeDialogEvents* events) {
     return std::make_unique<GtkTextDialog>(spec, events);
 }

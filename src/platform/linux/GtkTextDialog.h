@@ -9,7 +9,7 @@
 
 class GtkTextDialog : public INativeDialog {
 public:
-    GtkTextDialog(const NativeDialogSpec& spec, INativeDialogEvents* events);
+    GtkTextDialog(const NativeDialogDescription& spec, INativeDialogEvents* events);
     ~GtkTextDialog() override;
     GtkTextDialog(const GtkTextDialog&) = delete;
     GtkTextDialog& operator=(const GtkTextDialog&) = delete;
@@ -34,6 +34,6 @@ private:
 
 class GtkTextDialogFactory : public INativeDialogFactory {
 public:
-    std::unique_ptr<INativeDialog> Create(const NativeDialogSpec& spec,
+    std::unique_ptr<INativeDialog> Create(const NativeDialogDescription& spec,
                                           INativeDialogEvents* events) override;
 };

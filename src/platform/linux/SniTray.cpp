@@ -3,39 +3,9 @@
 #include <unistd.h>
 
 #include "platform/linux/LegacyTrayIcon.h"
+#include "platform/linux/ResourceText.h"
 
 namespace {
-
-const char kIntrospection[] = R"xml(<node>
-  <interface name="org.kde.StatusNotifierItem">
-    <property name="Category" type="s" access="read"/>
-    <property name="Id" type="s" access="read"/>
-    <property name="Title" type="s" access="read"/>
-    <property name="Status" type="s" access="read"/>
-    <property name="WindowId" type="i" access="read"/>
-    <property name="IconThemePath" type="s" access="read"/>
-    <property name="IconName" type="s" access="read"/>
-    <property name="IconPixmap" type="a(iiay)" access="read"/>
-    <property name="OverlayIconName" type="s" access="read"/>
-    <property name="OverlayIconPixmap" type="a(iiay)" access="read"/>
-    <property name="AttentionIconName" type="s" access="read"/>
-    <property name="AttentionIconPixmap" type="a(iiay)" access="read"/>
-    <property name="AttentionMovieName" type="s" access="read"/>
-    <property name="ToolTip" type="(sa(iiay)ss)" access="read"/>
-    <property name="ItemIsMenu" type="b" access="read"/>
-    <property name="Menu" type="o" access="read"/>
-    <method name="ContextMenu"><arg name="x" type="i"/><arg name="y" type="i"/></method>
-    <method name="Activate"><arg name="x" type="i"/><arg name="y" type="i"/></method>
-    <method name="SecondaryActivate"><arg name="x" type="i"/><arg name="y" type="i"/></method>
-    <method name="Scroll"><arg name="delta" type="i"/><arg name="orientation" type="s"/></method>
-    <signal name="NewTitle"/>
-    <signal name="NewIcon"/>
-    <signal name="NewAttentionIcon"/>
-    <signal name="NewOverlayIcon"/>
-    <signal name="NewToolTip"/>
-    <signal name="NewStatus"><arg name="status" type="s"/></signal>
-  </interface>
-</node>)xml";
 
 const char kItemInterface[] = "org.kde.StatusNotifierItem";
 const char kWatcherPath[] = "/StatusNotifierWatcher";
@@ -105,7 +75,8 @@ SniTray::SniTray(std::string imageDir, bool legacyFallback)
     g_dbus_connection_set_exit_on_close(m_connection, FALSE);
 
     static const GDBusInterfaceVTable vtable = {OnMethodCall, OnGetProperty, nullptr, {}};
-    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
+    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(
+        ResourceText("dbus/status-notifier-item.xml").c_str(), nullptr);
     m_itemRegistration = g_dbus_connection_register_object(
         m_connection, kItemPath, node->interfaces[0], &vtable, this, nullptr, nullptr);
     g_dbus_node_info_unref(node);

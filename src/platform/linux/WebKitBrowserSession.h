@@ -14,7 +14,7 @@ public:
     WebKitBrowserSession& operator=(const WebKitBrowserSession&) = delete;
 
     void GetCookies(const std::string& url, std::function<void(const std::string&)> done) override;
-    void EndSession() override;
+    void EndSession(std::function<void()> done) override;
 
 private:
     WebKitCookieManager* m_cookies;

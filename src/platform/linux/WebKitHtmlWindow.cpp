@@ -151,7 +151,7 @@ gboolean ReportNoDocument(gpointer data) {
 }
 }  // namespace
 
-WebKitHtmlWindow::WebKitHtmlWindow(WebContext& context, const HtmlWindowSpec& spec,
+WebKitHtmlWindow::WebKitHtmlWindow(WebContext& context, const HtmlWindowDescription& spec,
                                    IHtmlWindowEvents* events, std::shared_ptr<SiteOrigin> site)
     : m_events(events ? events : &s_noEvents),
       m_context(context),
@@ -200,7 +200,7 @@ void WebKitHtmlWindow::NewView() {
     gtk_drag_dest_unset(GTK_WIDGET(m_view));
 }
 
-void WebKitHtmlWindow::BuildWindow(const HtmlWindowSpec& spec) {
+void WebKitHtmlWindow::BuildWindow(const HtmlWindowDescription& spec) {
     m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(m_window);
     gtk_window_set_title(window, spec.title.c_str());

@@ -17,8 +17,8 @@ class WebContext;
 class WebKitHtmlWindow : public IHtmlWindow {
 public:
     // `site` is shared with the factory and the other windows.
-    WebKitHtmlWindow(WebContext& context, const HtmlWindowSpec& spec, IHtmlWindowEvents* events,
-                     std::shared_ptr<SiteOrigin> site);
+    WebKitHtmlWindow(WebContext& context, const HtmlWindowDescription& spec,
+                     IHtmlWindowEvents* events, std::shared_ptr<SiteOrigin> site);
     ~WebKitHtmlWindow() override;
 
     void LoadResource(int resourceId) override;
@@ -65,7 +65,7 @@ private:
         guint32 time = 0;
     };
 
-    void BuildWindow(const HtmlWindowSpec& spec);
+    void BuildWindow(const HtmlWindowDescription& spec);
     void BuildView();
     void NewView();
     void InstallScripts();

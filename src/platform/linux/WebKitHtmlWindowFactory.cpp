@@ -5,7 +5,7 @@
 WebKitHtmlWindowFactory::WebKitHtmlWindowFactory(const std::string& dataDirectory)
     : m_context(dataDirectory), m_site(std::make_shared<SiteOrigin>()) {}
 
-std::unique_ptr<IHtmlWindow> WebKitHtmlWindowFactory::Create(const HtmlWindowSpec& spec,
+std::unique_ptr<IHtmlWindow> WebKitHtmlWindowFactory::Create(const HtmlWindowDescription& spec,
                                                              IHtmlWindowEvents* events) {
     return std::make_unique<WebKitHtmlWindow>(m_context, spec, events, m_site);
 }

@@ -12,7 +12,7 @@ public:
     // `dataDirectory` keeps cookies and site data; empty keeps them in memory.
     explicit WebKitHtmlWindowFactory(const std::string& dataDirectory);
 
-    std::unique_ptr<IHtmlWindow> Create(const HtmlWindowSpec& spec,
+    std::unique_ptr<IHtmlWindow> Create(const HtmlWindowDescription& spec,
                                         IHtmlWindowEvents* events) override;
 
     // Pages of the site at this address may call window.external,

@@ -1,22 +1,15 @@
-#include "signin/CLoginDlg.h"
+#include "webclient/CLoginDlg.h"
 
-#include "config/AppSettings.h"
 #include "config/LoadText.h"
-#include "config/Settings.h"
-#include "controller/CMainDlg.h"
-#include "controller/SessionState.h"
-#include "platform/Messages.h"
 
 CLoginDlg::~CLoginDlg() {
     Destroy();
 }
 
-void CLoginDlg::Create(IHtmlWindowFactory& factory, IEventLoop& loop, WindowHandle mainWnd) {
-    m_loop = &loop;
-    m_hMainWnd = mainWnd;
-    m_alarmText = LoadText(184);
-    HtmlWindowSpec spec;
-    // No page and no load of its own: the controller's navigation to the
+void CLoginDlg::Create(IHtmlWindowFactory& factory, WebClientEvents events) {
+    m_events = std::move(events);
+    HtmlWindowDescription spec;
+    // No page and no load of its own: the owner's navigation to the
     // sign-in page is the window's first load. Loads issued back to back on
     // a view whose web process is still starting, each to another site
     // than the one before, can leave the last one started in a process the
@@ -24,14 +17,14 @@ void CLoginDlg::Create(IHtmlWindowFactory& factory, IEventLoop& loop, WindowHand
     spec.resourceId = 0;
     spec.width = kWidth;
     spec.height = kHeight;
-    spec.title = "Murmel " + m_alarmText;
+    spec.title = "Murmel " + LoadText(184);
     spec.decorated = true;
     spec.resizable = true;
     spec.ownWebProcess = true;
     m_window = factory.Create(spec, this);
     m_window->Resize(kWidth, kHeight);
     m_window->Center();
-    m_active = 1;
+    m_active = true;
 }
 
 void CLoginDlg::Destroy() {
@@ -40,30 +33,30 @@ void CLoginDlg::Destroy() {
 
 void CLoginDlg::OnExternalCall(const std::string& method, const StringList& args) {
     if (method != "SigninReady" && method != "SigninOk" && method != "ScriptToApp") return;
-    if (g_pMainDlg) g_pMainDlg->OnExternalCall(method, args);
+    if (m_events.externalCall) m_events.externalCall(method, args);
 }
 
 void CLoginDlg::OnDocumentComplete(const std::string& url, bool) {
-    if (g_pMainDlg) g_pMainDlg->OnWebClientDocumentComplete(url);
+    if (m_events.documentComplete) m_events.documentComplete(url);
 }
 
 void CLoginDlg::OnPageLost(bool reloading) {
-    if (g_pMainDlg) g_pMainDlg->OnWebClientLost(reloading);
+    if (m_events.pageLost) m_events.pageLost(reloading);
 }
 
 void CLoginDlg::OnForeignDocument(const std::string& url) {
-    if (g_pMainDlg) g_pMainDlg->OnWebClientForeignPage(url);
+    if (m_events.foreignPage) m_events.foreignPage(url);
 }
 
 void CLoginDlg::OnLinkOut(const std::string& url) {
-    if (g_pMainDlg) g_pMainDlg->OnWebClientLinkOut(url);
+    if (m_events.linkOut) m_events.linkOut(url);
 }
 
 void CLoginDlg::OnCloseRequest() {
-    if (m_loop) m_loop->Post(m_hMainWnd, UWM_HOST_CLOSED);
+    if (m_events.closed) m_events.closed();
     if (m_window) m_window->Hide();
 }
 
 void CLoginDlg::OnActivate(bool active) {
-    m_active = active ? 1 : 0;
+    m_active = active;
 }

@@ -25,9 +25,7 @@ constexpr AccountPage kPages[] = {
 void CMainDlg::OnWebClientDocumentComplete(const std::string& url) {
     for (const AccountPage& page : kPages) {
         if (url.find(page.path) == std::string::npos) continue;
-        m_ports.loop.KillTimer(m_hWnd, TIMER_SIGNIN_WATCHDOG);
-        ResetSignIn(0);
-        SignOut();
+        m_session.AbandonSignIn();
         if (page.action < 0) {
             m_ports.messageBox.Show(LoadText(204), kTitle, MessageBoxButtons::Ok,
                                     MessageBoxIcon::None);

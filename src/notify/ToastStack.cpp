@@ -1,29 +1,42 @@
-// A new message while the web client is out of sight: remember its
-// conversation, sound the alert and show it in the toast stack.
-#include "controller/CMainDlg.h"
+#include "notify/ToastStack.h"
+
 #include "notify/AlertSound.h"
 #include "notify/MessageData.h"
 #include "notify/NotifyConfig.h"
 
-namespace {
+void ToastStack::Create(WindowHandle owner) {
+    // The toasts stand in a column at the bottom right of the work area,
+    // index 0 lowest, 5 pixels apart and 10 from the edges. Their places are
+    // fixed for the life of the program.
+    const Rect work = m_ports.desktop.WorkArea();
+    for (int k = 0; k < kCount; ++k) {
+        CNotiHtmlDlg& toast = m_toasts[k];
+        toast.Create(m_ports.htmlWindows, m_ports.loop, m_ports.clock, owner);
+        const int x = work.right - 238;
+        const int y = work.bottom - 71 * (k + 1) - 5;
+        toast.PlaceAt(x, y);
+    }
+}
+
+void ToastStack::Destroy() {
+    for (CNotiHtmlDlg& toast : m_toasts) toast.Destroy();
+}
 
 // The messages of the upper toasts move one slot down; the lowest message
 // is dropped and slot 4 is freed for the new one.
-void MoveStackDown(std::array<CNotiHtmlDlg, CMainDlg::kToastCount>& toasts) {
-    for (std::size_t k = 0; k + 1 < toasts.size(); ++k) {
-        CNotiHtmlDlg& upper = toasts[k + 1];
+void ToastStack::MoveDown() {
+    for (std::size_t k = 0; k + 1 < m_toasts.size(); ++k) {
+        CNotiHtmlDlg& upper = m_toasts[k + 1];
         if (!upper.IsShown()) continue;
-        CNotiHtmlDlg& toast = toasts[k];
+        CNotiHtmlDlg& toast = m_toasts[k];
         toast.m_fillOk = false;
         toast.m_fillOk = toast.FillToast(std::string(upper.m_eventData));
         if (toast.m_fillOk && !toast.m_eventData.empty()) toast.ShowToast();
     }
-    toasts.back().HideWindow();
+    m_toasts.back().HideWindow();
 }
 
-}  // namespace
-
-void CMainDlg::ShowNotification(const std::string& data, int mode) {
+void ToastStack::Show(const std::string& data, int mode) {
     const MessageData message = ReadMessageData(data);
     if (message.hasSessionId) m_lastSessionId = message.sessionId;
 
@@ -41,7 +54,7 @@ void CMainDlg::ShowNotification(const std::string& data, int mode) {
         if (k + 1 < m_toasts.size()) {
             target = k + 1;
         } else {
-            MoveStackDown(m_toasts);
+            MoveDown();
             target = k;
         }
         break;

@@ -1,0 +1,44 @@
+#pragma once
+// The column of toasts at the bottom right of the work area: their slots,
+// where a new message goes and how the stack moves down, and its sound.
+#include <array>
+#include <cstddef>
+#include <string>
+
+#include "notify/CNotiHtmlDlg.h"
+#include "platform/Ports.h"
+
+class ToastStack {
+public:
+    static constexpr int kCount = 5;
+
+    explicit ToastStack(Ports& ports) : m_ports(ports) {}
+
+    // Creates the toasts hidden, in their fixed places; they post their
+    // clicks and closings to `owner`.
+    void Create(WindowHandle owner);
+    void Destroy();
+
+    // A new message while the web client is out of sight: its conversation
+    // is remembered, the alert sounds and the message shows in the stack.
+    // `mode` 1 or 2 fills the toast; another mode only sounds.
+    void Show(const std::string& data, int mode);
+
+    // The conversation of the last message that named one.
+    const std::string& LastSessionId() const { return m_lastSessionId; }
+    void SetLastSessionId(const std::string& id) { m_lastSessionId = id; }
+
+    CNotiHtmlDlg& operator[](std::size_t k) { return m_toasts[k]; }
+    const CNotiHtmlDlg& operator[](std::size_t k) const { return m_toasts[k]; }
+    auto begin() { return m_toasts.begin(); }
+    auto end() { return m_toasts.end(); }
+    auto begin() const { return m_toasts.begin(); }
+    auto end() const { return m_toasts.end(); }
+
+private:
+    void MoveDown();
+
+    Ports& m_ports;
+    std::array<CNotiHtmlDlg, kCount> m_toasts;
+    std::string m_lastSessionId;
+};
