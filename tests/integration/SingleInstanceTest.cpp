@@ -209,13 +209,24 @@ TEST_F(SingleInstanceTest, TwoStartsAtOnceLeaveExactlyOneRunning) {
 }
 
 TEST_F(SingleInstanceTest, LaterStartsActivateTheRunningInstanceAndExit) {
-    Probe first(m_dir);
-    ASSERT_EQ(first.ReadLine(), "acquired");
-    for (int i = 0; i < 3; ++i) {
-        Probe later(m_dir);
-        EXPECT_EQ(later.ReadLine(), "handed-over");
-        EXPECT_EQ(later.WaitForExit(), 0);
-        EXPECT_EQ(first.ReadLine(), "activation");
+    // Also from a runtime directory too deep for a socket address.
+    const std::string deep = m_dir + "/" + std::string(110, 'd');
+    for (const std::string& dir : {m_dir, deep}) {
+        {
+            Probe first(dir);
+            ASSERT_EQ(first.ReadLine(), "acquired") << dir.size();
+            for (int i = 0; i < 3; ++i) {
+                Probe later(dir);
+                EXPECT_EQ(later.ReadLine(), "handed-over") << dir.size();
+                EXPECT_EQ(later.WaitForExit(), 0);
+                EXPECT_EQ(first.ReadLine(), "activation") << dir.size();
+            }
+        }
+        if (dir == deep) {
+            for (const char* name : {"/Murmel Alarm once.lock", "/Murmel Alarm once.sock"})
+                g_unlink((dir + name).c_str());
+            g_rmdir(dir.c_str());
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "platform/linux/InstanceRequest.h"
 
@@ -22,13 +23,37 @@ namespace {
 constexpr gint64 kHandOverUs = 3 * G_USEC_PER_SEC;
 constexpr gulong kRetryPauseUs = 50 * 1000;
 
-bool MakeAddress(const std::string& path, sockaddr_un& address) {
-    address = {};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof(address.sun_path)) return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
-}
+// The address of a socket file, which holds little more than a hundred
+// bytes. A deeper directory (a long XDG_RUNTIME_DIR) is reached through a
+// descriptor of it, named by its short /proc path while it stays open.
+class SocketAddress {
+public:
+    SocketAddress(const std::string& directory, const std::string& name) {
+        m_address.sun_family = AF_UNIX;
+        std::string path = directory + "/" + name;
+        if (path.size() >= sizeof(m_address.sun_path)) {
+            m_directory = open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            if (m_directory < 0) return;
+            path = "/proc/self/fd/" + std::to_string(m_directory) + "/" + name;
+            if (path.size() >= sizeof(m_address.sun_path)) return;
+        }
+        std::memcpy(m_address.sun_path, path.c_str(), path.size() + 1);
+        m_valid = true;
+    }
+    ~SocketAddress() {
+        if (m_directory >= 0) close(m_directory);
+    }
+    SocketAddress(const SocketAddress&) = delete;
+    SocketAddress& operator=(const SocketAddress&) = delete;
+
+    bool Valid() const { return m_valid; }
+    const sockaddr_un& Get() const { return m_address; }
+
+private:
+    sockaddr_un m_address{};
+    int m_directory = -1;
+    bool m_valid = false;
+};
 
 bool SameUser(int fd) {
     ucred peer{};
@@ -121,17 +146,17 @@ bool UnixSingleInstance::AcquireOrActivate() {
 }
 
 void UnixSingleInstance::Listen() {
-    sockaddr_un address;
-    std::string path = SocketPath();
-    // A directory too deep for a socket address: the lock still keeps other
-    // starts out, they just cannot ask this one to come forward.
-    if (!MakeAddress(path, address)) return;
+    const std::string path = SocketPath();
+    SocketAddress address(m_directory, kSocketName);
+    // Should the directory not open, the lock still keeps other starts out;
+    // they just cannot ask this one to come forward.
+    if (!address.Valid()) return;
     // Only the holder of the lock gets here, so a socket file that exists is
     // left over from an instance that died.
     unlink(path.c_str());
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address.Get()), sizeof(sockaddr_un)) != 0 ||
         chmod(path.c_str(), 0600) != 0 || listen(fd, 8) != 0) {
         close(fd);
         return;
@@ -141,11 +166,11 @@ void UnixSingleInstance::Listen() {
 }
 
 UnixSingleInstance::HandOver UnixSingleInstance::SendActivation(gint64 deadline) {
-    sockaddr_un address;
-    if (!MakeAddress(SocketPath(), address)) return HandOver::GiveUp;
+    SocketAddress address(m_directory, kSocketName);
+    if (!address.Valid()) return HandOver::GiveUp;
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return HandOver::GiveUp;
-    const HandOver outcome = Converse(fd, address, deadline);
+    const HandOver outcome = Converse(fd, address.Get(), deadline);
     close(fd);
     return outcome;
 }

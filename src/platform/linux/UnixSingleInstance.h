@@ -26,7 +26,8 @@ public:
     void OnActivation(std::function<void()> handler) override;
 
     std::string LockPath() const { return m_directory + "/Murmel Alarm once.lock"; }
-    std::string SocketPath() const { return m_directory + "/Murmel Alarm once.sock"; }
+    static constexpr const char* kSocketName = "Murmel Alarm once.sock";
+    std::string SocketPath() const { return m_directory + "/" + kSocketName; }
 
 private:
     struct Client;
