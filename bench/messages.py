@@ -48,16 +48,18 @@ def _toast_mapped(run, after, known, timeout=10.0):
 
 
 def available(run):
-    """Whether the program shows toasts: one message, one toast."""
+    """Whether the program shows toasts: one message, one toast. Returns the
+    seconds from the first message after signing in to its toast mapped (the
+    path of a toast that may not have been made before), or None."""
     known = {}
     t0 = time.monotonic()
     run.service.message("Probe", "Does a toast show?", "conv-probe")
     try:
-        _toast_mapped(run, t0, known)
+        at, _ = _toast_mapped(run, t0, known)
     except AssertionError:
-        return False
+        return None
     time.sleep(6)  # until it closes
-    return True
+    return at - t0
 
 
 def _position(run, window_id):
@@ -145,11 +147,23 @@ def burst(run, log, artifacts):
             "pss_minute_after": minute_after, "screenshot": screenshot}
 
 
+def _by_process(memory):
+    return {name: mib for name, mib in memory["parts"]}
+
+
 def many(run, log, settle):
+    """1,000 messages at 50 a second, with the memory of every process read
+    once settled before, at half way and at the end: whether the growth
+    levels off, and in which process."""
     before = run.memory()
+    readings = [before]
     t0 = time.monotonic()
     last = 0
     for i in range(MANY):
+        if i == MANY // 2:
+            _listening_after(run, last)
+            time.sleep(6 + settle)
+            readings.append(run.memory())
         target = t0 + i * MANY_SPACING
         pause = target - time.monotonic()
         if pause > 0:
@@ -161,19 +175,33 @@ def many(run, log, settle):
     # The last toasts close after five seconds; then the program is idle again.
     time.sleep(6 + settle)
     after = run.memory()
-    log(f"  {MANY} messages: taken after {taken:.1f} s; PSS {before['total_mib']:.1f} -> "
-        f"{after['total_mib']:.1f} MiB")
-    return {"taken_seconds": taken, "pss_before": before, "pss_after": after}
+    readings.append(after)
+    log(f"  {MANY} messages: taken after {taken:.1f} s; PSS "
+        + " -> ".join(f"{r['total_mib']:.1f}" for r in readings) + " MiB at 0/500/1000")
+    for name in _by_process(before):
+        log(f"    {name:32s} " + " -> ".join(
+            f"{_by_process(r).get(name, 0):.1f}" for r in readings))
+    return {"taken_seconds": taken, "pss_before": before, "pss_half": readings[1],
+            "pss_after": after}
 
 
-def measure(run, log, settle, artifacts):
+def measure(run, log, settle, artifacts, first_toast):
     baseline = run.memory()["total_mib"]
-    out = {"pss_idle_before": baseline}
+    out = {"pss_idle_before": baseline, "first_toast_seconds": first_toast}
     out["latency"] = latency(run, log)
     time.sleep(6)  # let the sample toasts close
     out["burst"] = burst(run, log, artifacts)
     out["many"] = many(run, log, settle)
     return out
+
+
+def _growth(before, after, names):
+    b, a = _by_process(before), _by_process(after)
+    return sum(a.get(n, 0) - b.get(n, 0) for n in names)
+
+
+OWN = ("murmel-alarm", "WebKitWebProcess (own pages)")
+CLIENT = ("WebKitWebProcess (web client)",)
 
 
 def summarise(results, median, percentile):
@@ -192,4 +220,8 @@ def summarise(results, median, percentile):
         "burst_after_minute_mib": burst["pss_minute_after"] - burst["pss_before"],
         "growth_1000_mib": many["pss_after"]["total_mib"] - many["pss_before"]["total_mib"],
         "growth_1000_from_idle_mib": many["pss_after"]["total_mib"] - first["pss_idle_before"],
+        "growth_500_own_mib": _growth(many["pss_before"], many["pss_half"], OWN),
+        "growth_1000_own_mib": _growth(many["pss_before"], many["pss_after"], OWN),
+        "growth_1000_web_client_mib": _growth(many["pss_before"], many["pss_after"], CLIENT),
+        "first_toast_ms": (first.get("first_toast_seconds") or 0) * 1000,
     }

@@ -23,6 +23,7 @@ import procs  # noqa: E402
 from xwatch import MapWatcher, PixelWatcher  # noqa: E402
 
 LOGIN_SIZE = (281, 387)
+BARE_TITLE = "Bare engine"
 WEB_CLIENT_WIDTH = 1024
 ACCOUNT = ("demo@murmel.test", "demo1234")
 
@@ -153,4 +154,47 @@ class Run:
                     pass
         if self.service is not None:
             self.service.stop()
+        self.desktop.close()
+
+
+class BareRun:
+    """One run of the bare engine program on a fresh desktop of its own: the
+    floor the program's start-up time and memory are compared with."""
+
+    def __init__(self, program):
+        self.desktop = Desktop("bench-bare")
+        self.watcher = None
+        self.proc = None
+        try:
+            self.watcher = MapWatcher(self.desktop.env["DISPLAY"])
+        except BaseException:
+            self.close()
+            raise
+        self.program = program
+
+    def start(self):
+        """Starts the bare program; returns the seconds from its start to its
+        window mapped and to its page's colour on screen, at the same place
+        as the program's login button."""
+        drawn = PixelWatcher(self.desktop.env["DISPLAY"], *login_button_on_screen(), is_accent)
+        t0 = time.monotonic()
+        self.proc = self.desktop.start(self.program)
+        window = wait_for(lambda: self.desktop.mapped(BARE_TITLE, pid=self.proc.pid),
+                          interval=0.02, what="bare window")[0]
+        mapped = wait_for(lambda: self.watcher.shown_at(window["id"], t0), what="map event")
+        drawn_at = drawn.wait()
+        return {"mapped": mapped - t0, "drawn": None if drawn_at is None else drawn_at - t0}
+
+    def memory(self):
+        own = procs.tree(self.proc.pid)
+        total, parts, uss, rss = procs.memory(procs.label_web_processes(own))
+        return {"total_mib": total, "parts": parts, "uss_mib": uss, "rss_mib": rss,
+                "foreign_webkit": procs.foreign_webkit(own)}
+
+    def close(self):
+        if self.watcher is not None:
+            try:
+                self.watcher.close()
+            except Exception:
+                pass
         self.desktop.close()
