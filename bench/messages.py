@@ -9,6 +9,8 @@ from Xlib import X
 
 from desktop import wait_for
 
+import procs
+
 TOAST = (228, 66)
 LATENCY_SAMPLES = 25
 SAMPLE_SPACING = 1.0      # seconds between latency samples
@@ -157,6 +159,9 @@ def many(run, log, settle):
     levels off, and in which process."""
     before = run.memory()
     readings = [before]
+    own = {pid: name for pid, name in procs.label_web_processes(run.processes()).items()
+           if name in OWN}
+    maps_before = {pid: procs.pss_by_mapping(pid) for pid in own}
     t0 = time.monotonic()
     last = 0
     for i in range(MANY):
@@ -181,8 +186,13 @@ def many(run, log, settle):
     for name in _by_process(before):
         log(f"    {name:32s} " + " -> ".join(
             f"{_by_process(r).get(name, 0):.1f}" for r in readings))
+    grown = {}
+    for pid, name in own.items():
+        grown[name] = procs.mapping_growth(maps_before[pid], procs.pss_by_mapping(pid))
+        log(f"    {name} grew most in: " + ", ".join(
+            f"{os.path.basename(m) or m} {kib / 1024:+.1f}" for m, kib in grown[name]))
     return {"taken_seconds": taken, "pss_before": before, "pss_half": readings[1],
-            "pss_after": after}
+            "pss_after": after, "mapping_growth": grown}
 
 
 def measure(run, log, settle, artifacts, first_toast):

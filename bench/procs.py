@@ -181,3 +181,31 @@ class MachineBusy:
         total, idle = self._read()
         span = total - self.total
         return 0.0 if span <= 0 else 1.0 - (idle - self.idle) / span
+
+
+def pss_by_mapping(pid):
+    """{mapping name: Pss KiB} of one process from /proc/PID/smaps; anonymous
+    mappings are "[anon]", so a growth can be told apart as heap, shared
+    memory buffers or a library's data."""
+    out = {}
+    name = None
+    try:
+        with open(f"/proc/{pid}/smaps") as f:
+            for line in f:
+                first = line.split(None, 1)[0]
+                if "-" in first and not first.endswith(":"):
+                    parts = line.split(None, 5)
+                    name = parts[5].strip() if len(parts) > 5 else "[anon]"
+                elif first == "Pss:" and name is not None:
+                    out[name] = out.get(name, 0) + int(line.split()[1])
+    except OSError:
+        pass
+    return out
+
+
+def mapping_growth(before, after, count=5):
+    """The mappings that grew most between two pss_by_mapping() readings:
+    [(name, KiB)]."""
+    names = set(before) | set(after)
+    grown = [(n, after.get(n, 0) - before.get(n, 0)) for n in names]
+    return sorted(grown, key=lambda g: -g[1])[:count]
