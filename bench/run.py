@@ -147,6 +147,9 @@ def ratios(runs, bares):
         return {}
     drawn = [r["login_drawn"] / b["drawn"] for r, b in pairs]
     pss = [r["pss_login"]["total_mib"] / b["pss"]["total_mib"] for r, b in pairs]
+    # PSS splits pages shared with other WebKit programs on the machine, so
+    # it reads low while they run; USS (pages of one process alone) does not.
+    uss = [r["pss_login"]["uss_mib"] / b["pss"]["uss_mib"] for r, b in pairs]
     bare_drawn = median([b["drawn"] for b in bares])
     bare_pss = median([b["pss"]["total_mib"] for b in bares])
     return {
@@ -155,6 +158,8 @@ def ratios(runs, bares):
         "bare_pss_mib": bare_pss,
         "ratio_drawn_pairs": median(drawn),
         "ratio_pss_pairs": median(pss),
+        "ratio_uss_pairs": median(uss),
+        "bare_uss_mib": median([b["pss"]["uss_mib"] for b in bares]),
         "ratio_drawn_medians": median([r["login_drawn"] for r, _ in pairs]) / bare_drawn,
         "ratio_pss_medians": median([r["pss_login"]["total_mib"] for r, _ in pairs]) / bare_pss,
     }
@@ -174,6 +179,7 @@ def summarise(runs):
         "login_drawn_ms": scaled(pick("login_drawn"), 1000),
         "sign_in_to_listening_ms": scaled(pick("sign_in_seconds"), 1000),
         "pss_login_mib": median(pick("pss_login", "total_mib")),
+        "uss_login_mib": median(pick("pss_login", "uss_mib")),
         "pss_web_client_open_mib": median(pick("pss_web_client_open", "total_mib")),
         "pss_idle_mib": median(pick("pss_idle", "total_mib")),
         "uss_idle_mib": median(pick("pss_idle", "uss_mib")),
