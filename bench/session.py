@@ -74,6 +74,7 @@ class Run:
             "tray_registered": self.tray.registrations[0][0] - t0,
             "login_mapped": mapped - t0,
             "login_drawn": None if drawn_at is None else drawn_at - t0,
+            "cpu_to_drawn": procs.cpu_seconds_between({}, procs.cpu_ticks(self.processes())),
         }
 
     # -- what it costs ---------------------------------------------------
@@ -183,7 +184,9 @@ class BareRun:
                           interval=0.02, what="bare window")[0]
         mapped = wait_for(lambda: self.watcher.shown_at(window["id"], t0), what="map event")
         drawn_at = drawn.wait()
-        return {"mapped": mapped - t0, "drawn": None if drawn_at is None else drawn_at - t0}
+        return {"mapped": mapped - t0, "drawn": None if drawn_at is None else drawn_at - t0,
+                "cpu_to_drawn": procs.cpu_seconds_between(
+                    {}, procs.cpu_ticks(procs.tree(self.proc.pid)))}
 
     def memory(self):
         own = procs.tree(self.proc.pid)
