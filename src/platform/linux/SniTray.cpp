@@ -291,8 +291,12 @@ bool SniTray::Add(const TrayIconData& icon) {
             m_added = true;
             return true;
         case Host::Unknown:
-            // Registered, or stood in for, once the watcher has answered.
-            if (!OwnName()) return false;
+            // Registered at once rather than once the watcher has said
+            // whether a host shows its items: that answer is handled only
+            // when the loop runs, which at start-up is after every window is
+            // made. Without a host, the answer withdraws the item again.
+            RegisterWithWatcher();
+            if (!m_registered) return false;
             m_added = true;
             return true;
         case Host::Absent:
