@@ -26,7 +26,13 @@ WebContext::WebContext(const std::string& dataDirectory) {
     webkit_settings_set_enable_developer_extras(m_settings, FALSE);
     webkit_settings_set_enable_back_forward_navigation_gestures(m_settings, FALSE);
     webkit_settings_set_javascript_can_open_windows_automatically(m_settings, FALSE);
+}
 
+WebKitWebView* WebContext::Anchor() {
+    // Made with the first own page rather than with the context: starting
+    // its web process takes a while, and what is made before the first
+    // window (the tray item) need not wait for it.
+    if (m_anchor) return m_anchor;
     // Own pages relate to this view, which no window holds, so the shared
     // process outlives any of their windows.
     m_anchor = WEBKIT_WEB_VIEW(g_object_ref_sink(g_object_new(
@@ -37,18 +43,21 @@ WebContext::WebContext(const std::string& dataDirectory) {
                      G_CALLBACK(+[](WebKitWebView* anchor, WebKitWebProcessTerminationReason,
                                     gpointer) { webkit_web_view_load_uri(anchor, "about:blank"); }),
                      nullptr);
+    return m_anchor;
 }
 
 WebContext::~WebContext() {
     if (m_authority) g_object_unref(m_authority);
-    gtk_widget_destroy(GTK_WIDGET(m_anchor));
-    g_object_unref(m_anchor);
+    if (m_anchor) {
+        gtk_widget_destroy(GTK_WIDGET(m_anchor));
+        g_object_unref(m_anchor);
+    }
     g_object_unref(m_settings);
     g_object_unref(m_context);
 }
 
 WebKitWebView* WebContext::NewView(WebKitUserContentManager* content, bool ownProcess) {
-    WebKitWebView* related = ownProcess ? nullptr : m_anchor;
+    WebKitWebView* related = ownProcess ? nullptr : Anchor();
     // A related view takes its context from the view it is related to.
     auto* view = WEBKIT_WEB_VIEW(
         related ? g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related, "settings",

@@ -31,6 +31,8 @@ public:
     bool AcceptCertificate(GTlsCertificate* certificate, const std::string& address);
 
 private:
+    WebKitWebView* Anchor();
+
     WebKitWebContext* m_context = nullptr;
     WebKitSettings* m_settings = nullptr;
     WebKitWebView* m_anchor = nullptr;  // holds the own pages' shared process
