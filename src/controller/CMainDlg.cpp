@@ -20,6 +20,11 @@ void CMainDlg::DoModal() {
 
 bool CMainDlg::Create() {
     m_hWnd = m_ports.loop.Register(this);
+    // The tray item needs only the bus, its image and its texts, not the
+    // windows: it goes up before the engine starts making pages, which
+    // takes a while.
+    m_login.LoadPageTexts();
+    RefreshTrayIcon();
     if (!m_login.Create(
             LoginWindow::Events{[this] { m_session.Signin(); },
                                 [this](const std::string& method, const StringList& args) {
@@ -55,7 +60,6 @@ bool CMainDlg::OnInitDialog() {
                         [this] { m_ports.loop.Post(m_hWnd, UWM_HOST_CLOSED); }});
     m_logoutNotice.Create(m_ports.dialogs, m_ports.loop, m_hWnd);
     m_accountDlg.Create(m_ports.dialogs, m_ports.loop, m_ports.shell, m_hWnd);
-    RefreshTrayIcon();
 
     m_login.ShapeWindow();
     m_login.Window()->Center();

@@ -84,6 +84,7 @@ private:
 
 std::unique_ptr<IHtmlWindow> FakeHtmlWindowFactory::Create(const HtmlWindowDescription& spec,
                                                            IHtmlWindowEvents* events) {
+    if (onCreate) onCreate(spec);
     created.push_back(nullptr);
     auto window = std::make_unique<OwnedFakeHtmlWindow>(spec, events, &created.back());
     window->loadedResource = spec.resourceId;

@@ -3,6 +3,7 @@
 // the page's side: documents completing, element events, external calls and
 // the answers of script calls.
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -107,4 +108,6 @@ public:
     // The window created with this page, the first one when several.
     FakeHtmlWindow* WithPage(int resourceId) const;
     std::vector<FakeHtmlWindow*> AllWithPage(int resourceId) const;
+    // Called as each window is made, before it is added to `created`.
+    std::function<void(const HtmlWindowDescription&)> onCreate;
 };

@@ -1,7 +1,14 @@
 #include "unit/ControllerFixture.h"
 
 TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
+    // The tray item goes up before the first page is made.
+    std::vector<bool> trayShownAtWindow;
+    fake.htmlWindows.onCreate = [&](const HtmlWindowDescription&) {
+        trayShownAtWindow.push_back(fake.tray.shown);
+    };
     ASSERT_TRUE(dlg.Create());
+    ASSERT_FALSE(trayShownAtWindow.empty());
+    EXPECT_TRUE(trayShownAtWindow.front());
     std::vector<int> pages;
     for (FakeHtmlWindow* w : fake.htmlWindows.created) pages.push_back(w->spec.resourceId);
     // The web-client window starts empty: its first load is the sign-in page.
