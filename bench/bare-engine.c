@@ -15,8 +15,8 @@ static void on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer
 }
 
 static WebKitWebView* new_view(WebKitWebContext* context, WebKitSettings* settings) {
-    return WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context,
-                                        "settings", settings, NULL));
+    return WEBKIT_WEB_VIEW(
+        g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "settings", settings, NULL));
 }
 
 int main(int argc, char** argv) {
