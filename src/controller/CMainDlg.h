@@ -3,6 +3,7 @@
 // creates and owns every other window, the tray icon and the sign-in
 // session, receives the program's own window messages and carries out the
 // tray commands.
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -110,6 +111,13 @@ private:
     // Calls into the web client's pages.
     CWebPage m_page;
     bool m_confirmingSignOut = false;
+    // A check's answer that came while the user was asked whether to sign
+    // out: it waits for the answer, and a Yes drops it.
+    struct CheckResult {
+        std::uintptr_t result;
+        std::uint64_t attempt;
+    };
+    std::optional<CheckResult> m_heldCheckResult;
     std::unique_ptr<CVersionCheck> m_versionCheck;
     bool m_checkingVersion = false;
     WindowHandle m_hWnd = 0;

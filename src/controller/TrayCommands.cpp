@@ -1,5 +1,7 @@
 // What the session state selects: the tray image, the tray menu, the window
 // that comes forward; and the controller's own window messages.
+#include <utility>
+
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
@@ -87,7 +89,12 @@ void CMainDlg::OnSignInOrOut() {
     const MessageBoxAnswer answer = m_ports.messageBox.Show(
         kSignOutQuestion, kTitle, MessageBoxButtons::YesNo, MessageBoxIcon::None);
     m_confirmingSignOut = false;
-    if (answer == MessageBoxAnswer::Yes) m_session.SignOut();
+    const std::optional<CheckResult> held = std::exchange(m_heldCheckResult, std::nullopt);
+    if (answer == MessageBoxAnswer::Yes) {
+        m_session.SignOut();
+    } else if (held) {
+        m_session.OnCheckResult(held->result, held->attempt);
+    }
 }
 
 void CMainDlg::DismissLogoutNotice() {
@@ -121,7 +128,11 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
             RefreshTrayIcon();
             break;
         case UWM_SIGNIN_RESULT:
-            m_session.OnCheckResult(wParam, static_cast<std::uint64_t>(lParam));
+            if (m_confirmingSignOut) {
+                m_heldCheckResult = CheckResult{wParam, static_cast<std::uint64_t>(lParam)};
+            } else {
+                m_session.OnCheckResult(wParam, static_cast<std::uint64_t>(lParam));
+            }
             break;
         case UWM_STARTUP_VERSION_CHECK:
             CheckVersion();

@@ -238,3 +238,34 @@ TEST_F(ControllerTest, SignInOrOutClearsTheLoginPageMessagesWhateverWasCalledLas
     EXPECT_EQ(CallsOf(Login(), "showLoginStatus").back(), StringList{"9"});
     EXPECT_TRUE(CallsOf(Host(), "showLoginStatus").empty());
 }
+
+// The check can answer while the user is asked whether to sign out: the
+// answer waits for theirs. Yes drops it, No lets the sign-in go on.
+class SignOutQuestionTest : public ControllerTest {
+protected:
+    void CheckAnsweredWhileAsked(MessageBoxAnswer answer) {
+        Start();
+        TypeAndSignIn("kim@example.org", "secret");
+        fake.messageBox.answers = {answer};
+        fake.messageBox.whileOpen = [&] {
+            FinishCheck();
+            EXPECT_EQ(Host()->formSubmits, 0);
+        };
+        dlg.OnMenuCommand(ID_SIGNIN);
+        fake.messageBox.whileOpen = nullptr;
+        fake.loop.Pump();
+    }
+};
+
+TEST_F(SignOutQuestionTest, YesDropsACheckAnsweredMeanwhile) {
+    CheckAnsweredWhileAsked(MessageBoxAnswer::Yes);
+    EXPECT_EQ(Host()->formSubmits, 0);
+    EXPECT_EQ(dlg.Session().State(), SignedOut);
+    EXPECT_EQ(fake.messageBox.shown.size(), 1u);  // the question only
+}
+
+TEST_F(SignOutQuestionTest, NoGoesOnWithACheckAnsweredMeanwhile) {
+    CheckAnsweredWhileAsked(MessageBoxAnswer::No);
+    EXPECT_EQ(Host()->formSubmits, 1);
+    EXPECT_EQ(dlg.Session().State(), SigningIn);
+}
