@@ -2,8 +2,8 @@
 never come or stop halfway, errors and garbage from the authentication
 service, a keep-alive that fails, a version file that is not one, and the
 service going away mid-session. Every scenario keeps the tray item
-answering within a second throughout and leaves the settings file as it
-was."""
+answering within a few seconds throughout and leaves the settings file as
+it was."""
 
 import json
 import os
