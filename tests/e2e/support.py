@@ -15,7 +15,7 @@ class ProgramTest(unittest.TestCase):
     """Each test gets its own desktop; on failure its screen and the
     program's output are kept under the test artifacts folder."""
 
-    config_ini = "[COMMON]\nweb_url=http://127.0.0.1:9/\n"
+    config_ini = "[ETC]\nweb_url=http://127.0.0.1:9/\n"
     # Tests of an installed program bring their own.
     needs_built_program = True
 

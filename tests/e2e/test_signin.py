@@ -133,7 +133,9 @@ class SignIn(SignedInTest):
             self.assertNotIn("demo@murmel.test", f.read())  # remember was off
         self.tray.choose("Sign Out")
         # The confirmation box: Yes is the default answer.
-        time.sleep(1.0)
+        box = wait_for(lambda: [w for w in self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid)
+                                if w["width"] not in (281, 1024)], what="sign-out question")[0]
+        self.desktop.xdotool("windowactivate", "--sync", box["id"])
         self.desktop.xdotool("key", "Return")
         wait_for(lambda: self.tray.prop("IconName") == "murmel-alarm-signed-out",
                  what="signed-out icon")
