@@ -1,12 +1,14 @@
 // HTML windows on the real engine under a real X display.
 #include <gdk/gdk.h>
 #include <glib/gstdio.h>
+#include <json/json.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
 #include <memory>
+#include <sstream>
 
 #include "desktop/CWebPage.h"
 #include "integration/HtmlWindowHarness.h"
@@ -106,6 +108,30 @@ TEST_F(HtmlWindowTest, TextThatIsNotUtf8StillReachesThePage) {
     ASSERT_TRUE(Call(*window, "reportHalves"));
     ASSERT_TRUE(RunUntil([&] { return !events.calls.empty(); }));
     EXPECT_EQ(events.calls[0].args, (StringList{"a" + bad, bad + "b"}));
+}
+
+TEST_F(HtmlWindowTest, ArgumentsArriveAsTheyWereAndRunNothing) {
+    // Arguments travel inside the script the engine runs: none may end its
+    // string, its call or the script, nor run as code.
+    const StringList args{"it's \"quoted\"",
+                          "back\\slash\\",
+                          "line\nbreak\r\u2028\u2029",
+                          "');thrower();('",
+                          "\"})();thrower();//",
+                          "</script><b>",
+                          "${thrower()}`",
+                          ""};
+    auto result = Call(*window, "record", args);
+    ASSERT_TRUE(result);
+    ASSERT_EQ(result->status, ScriptResult::Status::Ok) << result->message;
+    Json::Value echoed;
+    std::istringstream in(result->value);
+    ASSERT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &echoed, nullptr));
+    ASSERT_EQ(echoed.size(), args.size());
+    for (Json::ArrayIndex i = 0; i < echoed.size(); ++i) EXPECT_EQ(echoed[i].asString(), args[i]);
+    // A value that is not text comes back as text; none at all, as empty.
+    EXPECT_EQ(Call(*window, "eval", {"[1, 2]"})->value, "1,2");
+    EXPECT_EQ(Call(*window, "eval", {"undefined"})->value, "");
 }
 
 TEST_F(HtmlWindowTest, PageObjectRecordsMissingAndThrowingFunctions) {
