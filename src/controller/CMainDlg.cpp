@@ -38,12 +38,12 @@ bool CMainDlg::Create() {
 }
 
 bool CMainDlg::OnInitDialog() {
-    m_login.LoadPageTexts();
     m_login.Window()->SetTitle(kTitle);
     ShowLoginStatus("1");
 
-    m_settings.Create(m_ports, m_hWnd);
-
+    // The settings window is made when it is first opened, the toasts when
+    // a sign-in starts: the login form alone is drawn first, and a user who
+    // never signs in pays for neither.
     m_toasts.Create(m_hWnd);
 
     // The service's pages may talk to the program; other sites' may not.

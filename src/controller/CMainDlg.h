@@ -35,7 +35,8 @@ public:
 
     // Creates the window, runs the program until WM_CLOSE, then tears down.
     void DoModal();
-    // Creates the window and every window it owns; the loop is not run.
+    // Creates the window and the windows it owns (the settings window and
+    // the toasts come on first need); the loop is not run.
     bool Create();
     void OnDestroy();
 
@@ -48,7 +49,11 @@ public:
     WindowHandle Handle() const { return m_hWnd; }
     SignInSession& Session() { return m_session; }
     LoginWindow& Login() { return m_login; }
-    ToastStack& Toasts() { return m_toasts; }
+    // The toasts, made if they were not yet.
+    ToastStack& Toasts() {
+        m_toasts.Make();
+        return m_toasts;
+    }
     CLoginDlg& WebClientWindow() { return m_host; }
     CSystemTray& Tray() { return m_tray; }
 
@@ -95,6 +100,7 @@ private:
     IHtmlWindow* WebClient() override { return m_host.Window(); }
     void TellWebClient(int code, const std::string& data) override { CallAppToScript(code, data); }
     void RefreshTray() override { RefreshTrayIcon(); }
+    void PrepareSignedIn() override { m_toasts.Make(); }
     // 1 when the program is closing for an update.
     int CheckVersion() override;
     bool CheckingVersion() const override { return m_checkingVersion; }

@@ -68,8 +68,9 @@ void CMainDlg::OnMenuCommand(unsigned commandId) {
             break;
         case ID_SETTINGS:
         case ID_SETTINGS_SIGNED_OUT:
-            if (IHtmlWindow* settings = m_settings.Window()) settings->Show();
-            m_settings.RefreshSettings();
+            // Made at its first opening: most starts never open it.
+            if (!m_settings.Window()) m_settings.Create(m_ports, m_hWnd);
+            m_settings.Open();
             break;
         default:
             break;

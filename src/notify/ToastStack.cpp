@@ -4,14 +4,16 @@
 #include "notify/MessageData.h"
 #include "notify/NotifyConfig.h"
 
-void ToastStack::Create(WindowHandle owner) {
+void ToastStack::Make() {
+    if (m_made) return;
+    m_made = true;
     // The toasts stand in a column at the bottom right of the work area,
     // index 0 lowest, 5 pixels apart and 10 from the edges. Their places are
     // fixed for the life of the program.
     const Rect work = m_ports.desktop.WorkArea();
     for (int k = 0; k < kCount; ++k) {
         CNotiHtmlDlg& toast = m_toasts[k];
-        toast.Create(m_ports.htmlWindows, m_ports.loop, m_ports.clock, owner);
+        toast.Create(m_ports.htmlWindows, m_ports.loop, m_ports.clock, m_owner);
         const int x = work.right - 238;
         const int y = work.bottom - 71 * (k + 1) - 5;
         toast.PlaceAt(x, y);
@@ -20,6 +22,7 @@ void ToastStack::Create(WindowHandle owner) {
 
 void ToastStack::Destroy() {
     for (CNotiHtmlDlg& toast : m_toasts) toast.Destroy();
+    m_made = false;
 }
 
 // The messages of the upper toasts move one slot down; the lowest message
@@ -37,6 +40,7 @@ void ToastStack::MoveDown() {
 }
 
 void ToastStack::Show(const std::string& data, int mode) {
+    Make();
     const MessageData message = ReadMessageData(data);
     if (message.hasSessionId) m_lastSessionId = message.sessionId;
 

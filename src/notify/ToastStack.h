@@ -14,9 +14,12 @@ public:
 
     explicit ToastStack(Ports& ports) : m_ports(ports) {}
 
-    // Creates the toasts hidden, in their fixed places; they post their
-    // clicks and closings to `owner`.
-    void Create(WindowHandle owner);
+    // The toasts will post their clicks and closings to `owner`. Their
+    // windows are made by Make, when a sign-in starts or at the first
+    // message, whichever comes first: a user at the login form needs none.
+    void Create(WindowHandle owner) { m_owner = owner; }
+    // Makes the toasts hidden, in their fixed places; once.
+    void Make();
     void Destroy();
 
     // A new message while the web client is out of sight: its conversation
@@ -39,6 +42,8 @@ private:
     void MoveDown();
 
     Ports& m_ports;
+    WindowHandle m_owner = 0;
+    bool m_made = false;
     std::array<CNotiHtmlDlg, kCount> m_toasts;
     std::string m_lastSessionId;
 };

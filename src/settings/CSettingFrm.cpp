@@ -81,6 +81,13 @@ void CSettingFrm::LoadSettingTexts() {
     for (int i = 0; i < kTextCount; ++i) m_texts[i] = LoadText(kPageTexts[i].stringId);
 }
 
+void CSettingFrm::Open() {
+    if (!m_window) return;
+    m_showWhenLoaded = !m_window->HasDocument();
+    if (!m_showWhenLoaded) m_window->Show();
+    RefreshSettings();
+}
+
 void CSettingFrm::RefreshSettings() {
     Refresh(true);
 }
@@ -181,8 +188,13 @@ void CSettingFrm::OnClickSoundSample(const std::string& elementId) {
 }
 
 void CSettingFrm::OnDocumentComplete(const std::string& url, bool topLevel) {
+    if (!topLevel) return;
     // Values loaded before the page was there reach it now.
-    if (topLevel) DataToPage();
+    DataToPage();
+    if (m_showWhenLoaded) {
+        m_showWhenLoaded = false;
+        m_window->Show();
+    }
 }
 
 void CSettingFrm::OnPageLost(bool) {

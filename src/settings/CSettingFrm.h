@@ -34,6 +34,9 @@ public:
     void Destroy();
     IHtmlWindow* Window() const { return m_window.get(); }
 
+    // Shows the window, once its page is there, with what is stored and the
+    // newest version.
+    void Open();
     // Loads the stored settings, the entry and the newest version into the
     // page; each opening starts from what is stored.
     void RefreshSettings();
@@ -81,4 +84,7 @@ private:
 
     Ports* m_ports = nullptr;
     std::unique_ptr<IHtmlWindow> m_window;
+    // Opened before its page was there: it shows when the page has loaded
+    // rather than as an empty frame.
+    bool m_showWhenLoaded = false;
 };

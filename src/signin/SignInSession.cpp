@@ -208,6 +208,7 @@ void SignInSession::Signin() {
     EndAttempt();
     m_state = SigningIn;
     m_owner.ShowLoginStatus("1");
+    m_owner.PrepareSignedIn();
     if (!StartCredentialWorker()) ResetSignIn(0);
 }
 

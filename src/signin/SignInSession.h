@@ -50,6 +50,9 @@ public:
         // AppToScript into the web client.
         virtual void TellWebClient(int code, const std::string& data) = 0;
         virtual void RefreshTray() = 0;
+        // A sign-in has started: what only a signed-in session uses (the
+        // toasts) is made while the credentials are checked.
+        virtual void PrepareSignedIn() = 0;
         // The version check a sign-in makes first: 1 when the program is
         // closing for an update; whether one runs now.
         virtual int CheckVersion() = 0;

@@ -12,7 +12,8 @@ TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
     std::vector<int> pages;
     for (FakeHtmlWindow* w : fake.htmlWindows.created) pages.push_back(w->spec.resourceId);
     // The web-client window starts empty: its first load is the sign-in page.
-    EXPECT_EQ(pages, (std::vector<int>{172, 151, 103, 103, 103, 103, 103, 0}));
+    // The settings window and the toasts wait for their first need.
+    EXPECT_EQ(pages, (std::vector<int>{172, 0}));
     EXPECT_TRUE(fake.htmlWindows.created.back()->spec.ownWebProcess);
     for (FakeHtmlWindow* w : fake.htmlWindows.created)
         EXPECT_FALSE(w->visible) << w->spec.resourceId;
@@ -32,9 +33,48 @@ TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
     EXPECT_EQ(fake.messageBox.owner, nullptr);
 }
 
+TEST_F(ControllerTest, ToastsAndSettingsWindowAreMadeOnFirstNeed) {
+    Start();
+    const auto made = [&](int page) { return fake.htmlWindows.AllWithPage(page).size(); };
+    // A sign-in that starts makes the toasts while the credentials are checked.
+    credentialResult = 1001;
+    TypeAndSignIn("kim@example.org", "wrong");
+    EXPECT_EQ(made(CNotiHtmlDlg::kPageId), 5u);
+    FinishCheck();
+    EXPECT_EQ(made(CNotiHtmlDlg::kPageId), 5u);  // once
+    dlg.ShowNotification("{}", 3);
+    EXPECT_EQ(made(CNotiHtmlDlg::kPageId), 5u);
+
+    // The settings window is made at its first opening and shown once its
+    // page is there, not as an empty frame.
+    EXPECT_EQ(made(CSettingFrm::kPageId), 0u);
+    dlg.OnMenuCommand(ID_SETTINGS_SIGNED_OUT);
+    FakeHtmlWindow* settings = fake.htmlWindows.WithPage(CSettingFrm::kPageId);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_FALSE(settings->visible);
+    settings->CompleteDocument("res:///html/settings.html");
+    EXPECT_TRUE(settings->visible);
+    settings->Hide();
+    settings->CompleteDocument("res:///html/settings.html");
+    EXPECT_FALSE(settings->visible);  // a later load does not open it again
+    dlg.OnMenuCommand(ID_SETTINGS_SIGNED_OUT);
+    EXPECT_TRUE(settings->visible);
+    EXPECT_EQ(made(CSettingFrm::kPageId), 1u);
+}
+
+TEST_F(ControllerTest, AFirstMessageMakesTheToastsItShowsIn) {
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_TRUE(fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId).empty());
+    dlg.ShowNotification(R"({"sender":"Ada","message":"Hi","sessionId":"c1"})", 1);
+    auto toasts = fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId);
+    ASSERT_EQ(toasts.size(), 5u);
+    EXPECT_FALSE(dlg.Toasts()[0].m_eventData.empty());
+}
+
 TEST_F(ControllerTest, ToastsStandInAColumnAboveTheWorkAreaCorner) {
     fake.desktop.workArea = {0, 0, 1280, 760};
     ASSERT_TRUE(dlg.Create());
+    dlg.Toasts();
     auto toasts = fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId);
     ASSERT_EQ(toasts.size(), 5u);
     for (int k = 0; k < 5; ++k) {
@@ -57,6 +97,7 @@ TEST_F(ControllerTest, ToastsStandInAColumnAboveTheWorkAreaCorner) {
 TEST_F(ControllerTest, ToastsOnAShortWorkAreaAreNotClamped) {
     fake.desktop.workArea = {100, 50, 900, 350};  // a panel on the left, 300 high
     ASSERT_TRUE(dlg.Create());
+    dlg.Toasts();
     auto toasts = fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId);
     EXPECT_EQ(toasts[0]->GetRect().left, 900 - 238);
     EXPECT_EQ(toasts[4]->GetRect().top, 350 - 360);

@@ -281,7 +281,9 @@ TEST(SaveAutostartTest, NeedsAPathToStartFrom) {
 TEST_F(ControllerTest, SettingsCommandOpensTheWindowWithTheStoredValues) {
     const AppSettingsRecord before = AppSettings;
     Start();
+    dlg.OnMenuCommand(32791u);
     FakeHtmlWindow* settings = fake.htmlWindows.WithPage(CSettingFrm::kPageId);
+    ASSERT_NE(settings, nullptr);
     settings->CompleteDocument("res:///html/settings.html");
     for (unsigned command : {32791u, 32778u}) {
         settings->Hide();

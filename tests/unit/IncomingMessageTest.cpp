@@ -34,7 +34,10 @@ protected:
         Host()->External("ScriptToApp", {"304", Message(n)});
         fake.loop.Pump();
     }
-    FakeHtmlWindow* Toast(int k) { return fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId)[k]; }
+    FakeHtmlWindow* Toast(int k) {
+        dlg.Toasts();
+        return fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId)[k];
+    }
     // What each slot shows: the sender it was last given, "-" when hidden.
     std::string Stack() {
         std::string out;
