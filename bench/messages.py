@@ -149,8 +149,8 @@ def burst(run, log, artifacts):
             "pss_minute_after": minute_after, "screenshot": screenshot}
 
 
-def _by_process(memory):
-    return {name: mib for name, mib in memory["parts"]}
+def _by_process(memory, key="parts"):
+    return {name: mib for name, mib in memory[key]}
 
 
 def many(run, log, settle):
@@ -161,7 +161,7 @@ def many(run, log, settle):
     readings = [before]
     own = {pid: name for pid, name in procs.label_web_processes(run.processes()).items()
            if name in OWN}
-    maps_before = {pid: procs.pss_by_mapping(pid) for pid in own}
+    maps_before = {pid: procs.private_by_mapping(pid) for pid in own}
     t0 = time.monotonic()
     last = 0
     for i in range(MANY):
@@ -182,13 +182,14 @@ def many(run, log, settle):
     after = run.memory()
     readings.append(after)
     log(f"  {MANY} messages: taken after {taken:.1f} s; PSS "
-        + " -> ".join(f"{r['total_mib']:.1f}" for r in readings) + " MiB at 0/500/1000")
+        + " -> ".join(f"{r['total_mib']:.1f}" for r in readings) + " MiB at 0/500/1000; USS "
+        + " -> ".join(f"{r['uss_mib']:.1f}" for r in readings))
     for name in _by_process(before):
-        log(f"    {name:32s} " + " -> ".join(
-            f"{_by_process(r).get(name, 0):.1f}" for r in readings))
+        log(f"    {name:32s} USS " + " -> ".join(
+            f"{_by_process(r, 'uss_parts').get(name, 0):.1f}" for r in readings))
     grown = {}
     for pid, name in own.items():
-        grown[name] = procs.mapping_growth(maps_before[pid], procs.pss_by_mapping(pid))
+        grown[name] = procs.mapping_growth(maps_before[pid], procs.private_by_mapping(pid))
         log(f"    {name} grew most in: " + ", ".join(
             f"{os.path.basename(m) or m} {kib / 1024:+.1f}" for m, kib in grown[name]))
     return {"taken_seconds": taken, "pss_before": before, "pss_half": readings[1],
@@ -205,8 +206,10 @@ def measure(run, log, settle, artifacts, first_toast):
     return out
 
 
+# Growth is read as memory no other process shares: Pss moves whenever other
+# WebKit programs on the machine start or end.
 def _growth(before, after, names):
-    b, a = _by_process(before), _by_process(after)
+    b, a = _by_process(before, "uss_parts"), _by_process(after, "uss_parts")
     return sum(a.get(n, 0) - b.get(n, 0) for n in names)
 
 
@@ -228,7 +231,7 @@ def summarise(results, median, percentile):
         "burst_taken_s": burst["taken_seconds"],
         "burst_toasts_shown": burst["toasts_shown"],
         "burst_after_minute_mib": burst["pss_minute_after"] - burst["pss_before"],
-        "growth_1000_mib": many["pss_after"]["total_mib"] - many["pss_before"]["total_mib"],
+        "growth_1000_mib": many["pss_after"]["uss_mib"] - many["pss_before"]["uss_mib"],
         "growth_1000_from_idle_mib": many["pss_after"]["total_mib"] - first["pss_idle_before"],
         "growth_500_own_mib": _growth(many["pss_before"], many["pss_half"], OWN),
         "growth_1000_own_mib": _growth(many["pss_before"], many["pss_after"], OWN),

@@ -103,16 +103,18 @@ def rollup_kib(pid):
 
 
 def memory(procs):
-    """Total Pss in MiB, the share of each process [(name, MiB)] and the
-    totals of Uss and Rss in MiB. Pss splits pages shared with processes
-    outside the tree too (other WebKit programs on the machine), so it reads
-    lower while those run; Uss is the floor it cannot go under."""
+    """Total Pss in MiB, the share of each process [(name, MiB)], the totals
+    of Uss and Rss in MiB and each process's Uss [(name, MiB)]. Pss splits
+    pages shared with processes outside the tree too (other WebKit programs
+    on the machine), so it reads lower while those run; Uss is the floor it
+    cannot go under."""
     rollups = {pid: rollup_kib(pid) for pid in procs}
     parts = sorted(((procs[pid], r["Pss"] / 1024.0) for pid, r in rollups.items()),
                    key=lambda p: -p[1])
+    uss_parts = [(procs[pid], r["Uss"] / 1024.0) for pid, r in rollups.items()]
     return (sum(m for _, m in parts), parts,
             sum(r["Uss"] for r in rollups.values()) / 1024.0,
-            sum(r["Rss"] for r in rollups.values()) / 1024.0)
+            sum(r["Rss"] for r in rollups.values()) / 1024.0, uss_parts)
 
 
 def foreign_webkit(own):
@@ -183,10 +185,12 @@ class MachineBusy:
         return 0.0 if span <= 0 else 1.0 - (idle - self.idle) / span
 
 
-def pss_by_mapping(pid):
-    """{mapping name: Pss KiB} of one process from /proc/PID/smaps; anonymous
-    mappings are "[anon]", so a growth can be told apart as heap, shared
-    memory buffers or a library's data."""
+def private_by_mapping(pid):
+    """{mapping name: private KiB} of one process from /proc/PID/smaps (what
+    no other process shares, so other WebKit programs starting or ending do
+    not move it, as they move Pss); anonymous mappings are "[anon]", so a
+    growth can be told apart as heap, shared memory buffers or a library's
+    data."""
     out = {}
     name = None
     try:
@@ -196,7 +200,7 @@ def pss_by_mapping(pid):
                 if "-" in first and not first.endswith(":"):
                     parts = line.split(None, 5)
                     name = parts[5].strip() if len(parts) > 5 else "[anon]"
-                elif first == "Pss:" and name is not None:
+                elif first in ("Private_Clean:", "Private_Dirty:") and name is not None:
                     out[name] = out.get(name, 0) + int(line.split()[1])
     except OSError:
         pass
@@ -204,7 +208,7 @@ def pss_by_mapping(pid):
 
 
 def mapping_growth(before, after, count=5):
-    """The mappings that grew most between two pss_by_mapping() readings:
+    """The mappings that grew most between two private_by_mapping() readings:
     [(name, KiB)]."""
     names = set(before) | set(after)
     grown = [(n, after.get(n, 0) - before.get(n, 0)) for n in names]

@@ -90,10 +90,10 @@ class Run:
 
     def memory(self):
         own = self.processes()
-        total, parts, uss, rss = procs.memory(procs.label_web_processes(own))
-        helpers_total, helper_parts, _, _ = procs.memory(self.helpers())
+        total, parts, uss, rss, uss_parts = procs.memory(procs.label_web_processes(own))
+        helpers_total, helper_parts, _, _, _ = procs.memory(self.helpers())
         return {"total_mib": total, "parts": parts, "uss_mib": uss, "rss_mib": rss,
-                "foreign_webkit": procs.foreign_webkit(own),
+                "uss_parts": uss_parts, "foreign_webkit": procs.foreign_webkit(own),
                 "helpers_mib": helpers_total, "helper_parts": helper_parts}
 
     # -- signing in --------------------------------------------------------
@@ -190,9 +190,9 @@ class BareRun:
 
     def memory(self):
         own = procs.tree(self.proc.pid)
-        total, parts, uss, rss = procs.memory(procs.label_web_processes(own))
+        total, parts, uss, rss, uss_parts = procs.memory(procs.label_web_processes(own))
         return {"total_mib": total, "parts": parts, "uss_mib": uss, "rss_mib": rss,
-                "foreign_webkit": procs.foreign_webkit(own)}
+                "uss_parts": uss_parts, "foreign_webkit": procs.foreign_webkit(own)}
 
     def close(self):
         if self.watcher is not None:
