@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "net/Utf8Text.h"
 #include "platform/linux/PageScripts.h"
@@ -76,6 +75,18 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
+std::string PropertyText(JSCValue* object, const char* name) {
+    JSCValue* value = jsc_value_object_get_property(object, name);
+    std::string text;
+    if (value && jsc_value_is_string(value)) {
+        gchar* s = jsc_value_to_string(value);
+        text = s;
+        g_free(s);
+    }
+    if (value) g_object_unref(value);
+    return text;
+}
+
 struct PendingCall {
     ScriptCallback done;
 };
@@ -88,8 +99,8 @@ void Finish(PendingCall* pending, ScriptResult result) {
 void CallFinished(GObject* source, GAsyncResult* async, gpointer data) {
     auto* pending = static_cast<PendingCall*>(data);
     GError* error = nullptr;
-    JSCValue* value =
-        webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), async, &error);
+    JSCValue* value = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source),
+                                                                            async, &error);
     if (!value) {
         const bool gone = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
         ScriptResult result{ScriptResult::Status::Failed, {}, error ? error->message : ""};
@@ -101,30 +112,19 @@ void CallFinished(GObject* source, GAsyncResult* async, gpointer data) {
         Finish(pending, result);
         return;
     }
-    std::string text;
-    if (jsc_value_is_string(value)) {
-        gchar* s = jsc_value_to_string(value);
-        text = s;
-        g_free(s);
+    ScriptResult result;
+    const std::string status = PropertyText(value, "status");
+    if (status == "ok") {
+        result.value = PropertyText(value, "value");
+    } else if (status == "notfound") {
+        result.status = ScriptResult::Status::NotFound;
+    } else if (status == "threw") {
+        result.status = ScriptResult::Status::Threw;
+        result.message = PropertyText(value, "message");
+    } else {
+        result.status = ScriptResult::Status::Failed;
     }
     g_object_unref(value);
-    Json::Value outcome;
-    Json::CharReaderBuilder reader;
-    std::string parseError;
-    std::istringstream in(text);
-    ScriptResult result{ScriptResult::Status::Failed, {}, {}};
-    if (Json::parseFromStream(reader, in, &outcome, &parseError) && outcome.isObject()) {
-        const std::string status = outcome.get("status", "").asString();
-        if (status == "ok") {
-            result.status = ScriptResult::Status::Ok;
-            result.value = outcome.get("value", "").asString();
-        } else if (status == "notfound") {
-            result.status = ScriptResult::Status::NotFound;
-        } else if (status == "threw") {
-            result.status = ScriptResult::Status::Threw;
-            result.message = outcome.get("message", "").asString();
-        }
-    }
     Finish(pending, result);
 }
 
@@ -342,19 +342,14 @@ void WebKitHtmlWindow::RunFunction(const char* body,
         g_idle_add(ReportNoDocument, pending);
         return;
     }
-    // The engine's own call with arguments keeps about 400 bytes in this
-    // process for every call, never given back (a toast fill is several
-    // calls); a script that evaluates to a string keeps nothing. The
-    // parameters travel as JSON string literals, the outcome as JSON text.
-    std::string names, values;
-    for (const auto& [name, value] : params) {
-        names += (names.empty() ? "" : ",") + name;
-        values += (values.empty() ? "" : ",") + JsonText(Json::Value(value));
-    }
-    const std::string script =
-        "JSON.stringify((function(" + names + "){" + body + "\n})(" + values + "))";
-    webkit_web_view_evaluate_javascript(m_view, script.c_str(), -1, world, nullptr, m_cancel,
-                                        CallFinished, pending);
+    GVariantBuilder named;
+    g_variant_builder_init(&named, G_VARIANT_TYPE_VARDICT);
+    // g_variant_new_string refuses anything that is not UTF-8.
+    for (const auto& [name, value] : params)
+        g_variant_builder_add(&named, "{sv}", name.c_str(),
+                              g_variant_new_string(ReplaceInvalidUtf8(value).c_str()));
+    webkit_web_view_call_async_javascript_function(m_view, body, -1, g_variant_builder_end(&named),
+                                                   world, nullptr, m_cancel, CallFinished, pending);
 }
 
 void WebKitHtmlWindow::CallFunction(const std::string& name, const StringList& args,
