@@ -44,6 +44,9 @@ bool LoginWindow::Create(Events events) {
     m_window->BindData("input_password", DataKind::InputValue);
     m_window->BindData("checkbox_email", DataKind::Checkbox);
     m_window->SetDragHandles({"head_title", "logo", "logoimg"});
+    // The texts were loaded before the window, for the tray: the page must
+    // know its hints before the user's first click in a field.
+    m_window->SetFocusHints(m_strEmailHint, m_strPasswordHint);
     return true;
 }
 

@@ -73,6 +73,9 @@ public:
     void SetTitle(const std::string& t) override { title = t; }
     void SetRoundedRegion(int w, int h) override { region = {w, h}; }
     void SetDragHandles(const StringList& ids) override { dragHandles = ids; }
+    void SetFocusHints(const std::string& first, const std::string& second) override {
+        focusHints = {first, second};
+    }
     void Minimize() override { minimized = true; }
 
     HtmlWindowDescription spec;
@@ -96,6 +99,7 @@ public:
     std::string title;
     Point region;
     StringList dragHandles;
+    StringList focusHints;
     bool minimized = false;
 };
 

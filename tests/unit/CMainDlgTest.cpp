@@ -138,6 +138,9 @@ TEST_F(ControllerTest, PageFieldsAreWrittenWithHintsAfterTheFirstLoad) {
     EXPECT_EQ(login->GetData("input_email"), "kim@example.org");
     EXPECT_EQ(login->GetData("checkbox_email"), "1");
     EXPECT_EQ(login->GetData("input_password"), "");  // hints reach the page with the next write
+    // The page knows the hints before its first load, so a field clears its
+    // hint on the first click, without asking the program.
+    EXPECT_EQ(login->focusHints, (StringList{"Email", "Password"}));
     login->CompleteDocument("res:///html/login.html");
     EXPECT_EQ(login->GetData("input_password"), "Password");
     EXPECT_EQ(login->GetData("alarm"), "Alarm");
