@@ -40,18 +40,22 @@ class DialogDirection(SignedInTest):
         self.assertTrue(row and row[0] <= 40, (window, row[:1]))
         self.assertLess(row[-1], buttons * 110, (window, row[-1]))
 
+    def answer_right_to_left(self, what, screenshot, buttons, key):
+        """Waits for the dialog, checks its direction and answers it."""
+        dialog = self.dialog(what)
+        self.desktop.wait_rendered(dialog["id"])
+        self.save_screenshot(screenshot)
+        self.check_right_to_left(dialog, buttons=buttons)
+        self.desktop.xdotool("windowactivate", "--sync", dialog["id"])
+        self.desktop.xdotool("key", key)
+
     def test_logout_notice_and_account_dialog_read_right_to_left(self):
         self.launch()
         self.sign_in(EMAIL, PASSWORD)
         wait_for(self.web_client, timeout=40, what="web-client window")
         wait_for(lambda: self.service.status().get("pollers", 0) > 0, what="web client listening")
         self.service.logout()
-        notice = self.dialog("logout notice")
-        self.desktop.wait_rendered(notice["id"])
-        self.save_screenshot("dialog-logout-notice-ar")
-        self.check_right_to_left(notice, buttons=1)
-        self.desktop.xdotool("windowactivate", "--sync", notice["id"])
-        self.desktop.xdotool("key", "Return")
+        self.answer_right_to_left("logout notice", "dialog-logout-notice-ar", 1, "Return")
         wait_for(lambda: [w for w in self.desktop.mapped(LOGIN_TITLE, pid=self.proc.pid)
                           if w["width"] == 281], what="login window")
 
@@ -61,12 +65,7 @@ class DialogDirection(SignedInTest):
         wait_for(lambda: is_accent(self.desktop.pixel(self.login, *LOGIN_BUTTON)),
                  what="the login form")
         self.sign_in(EMAIL, PASSWORD)
-        account = self.dialog("account dialog")
-        self.desktop.wait_rendered(account["id"])
-        self.save_screenshot("dialog-account-action-ar")
-        self.check_right_to_left(account, buttons=2)
-        self.desktop.xdotool("windowactivate", "--sync", account["id"])
-        self.desktop.xdotool("key", "Escape")
+        self.answer_right_to_left("account dialog", "dialog-account-action-ar", 2, "Escape")
         self.assertEqual(self.proc.wait(timeout=15), 0)
 
 if __name__ == "__main__":
