@@ -109,11 +109,8 @@ bool CNotiHtmlDlg::FillToast(const std::string& data) {
     if (lines.empty()) return false;
 
     m_timeText = timeText;
-    // A page still loading gets the message once it has loaded.
-    IHtmlWindow* window = m_window.get();
-    m_page.CallState(window, "setClose", {m_closeLabel});
-    m_page.CallState(window, "setSender", {sender});
-    m_page.CallState(window, "setSendMsg", {lines.front()});
-    m_page.CallState(window, "setTime", {m_timeText});
+    // A page still loading gets the message once it has loaded. One call
+    // fills the whole toast: with a full stack a message refills all five.
+    m_page.CallState(m_window.get(), "setToast", {m_closeLabel, sender, lines.front(), m_timeText});
     return true;
 }

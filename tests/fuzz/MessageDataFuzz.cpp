@@ -60,11 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (FakeHtmlWindow* page : fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId)) {
         for (const FakeHtmlWindow::Call& call : page->calls) {
-            Check(call.args.size() == 1);
+            Check(call.name == "setToast" && call.args.size() == 4);
             // A page takes nothing but UTF-8.
-            Check(IsValidUtf8(call.args[0]));
+            for (const std::string& arg : call.args) Check(IsValidUtf8(arg));
             // The summary line is one line.
-            if (call.name == "setSendMsg") Check(call.args[0].find('\n') == std::string::npos);
+            Check(call.args[2].find('\n') == std::string::npos);
         }
     }
     const StringList pieces = SplitText(input, "\x1e");

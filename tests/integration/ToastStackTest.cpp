@@ -69,7 +69,7 @@ std::string PageText(IHtmlWindow* window, const std::string& id) {
 // The page's script has run, so its functions can be called.
 bool PageReady(IHtmlWindow* window) {
     if (!window->HasDocument()) return false;
-    const auto result = Call(*window, "eval", {"typeof setSender"});
+    const auto result = Call(*window, "eval", {"typeof setToast"});
     return result && result->value == "function";
 }
 

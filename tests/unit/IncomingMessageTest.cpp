@@ -44,8 +44,8 @@ protected:
         for (int k = 0; k < ToastStack::kCount; ++k) {
             std::string shown = "-";
             if (Toast(k)->visible) {
-                const auto senders = CallsOf(Toast(k), "setSender");
-                shown = senders.empty() ? "?" : senders.back().at(0);
+                const auto fills = CallsOf(Toast(k), "setToast");
+                shown = fills.empty() ? "?" : fills.back().at(1);
             }
             out += (k ? " " : "") + shown;
         }

@@ -21,16 +21,23 @@ protected:
     void TearDown() override { AppSettings.messagePreview = true; }
 
     FakeHtmlWindow* Page() { return windows.WithPage(CNotiHtmlDlg::kPageId); }
-    // The page calls of the last fill, as "name:argument".
+    // What the fills since the last clear set, as "part:text". A fill is
+    // one call with every part of the toast.
     std::vector<std::string> Calls() {
+        static const char* const kParts[] = {"setClose", "setSender", "setSendMsg", "setTime"};
         std::vector<std::string> out;
-        for (const auto& c : Page()->calls) out.push_back(c.name + ":" + c.args.at(0));
+        for (const auto& c : Page()->calls) {
+            EXPECT_EQ(c.name, "setToast");
+            EXPECT_EQ(c.args.size(), 4u);
+            for (std::size_t k = 0; k < c.args.size() && k < 4; ++k)
+                out.push_back(std::string(kParts[k]) + ":" + c.args[k]);
+        }
         return out;
     }
     std::string ShownSummary() {
         std::string last;
         for (const auto& c : Page()->calls)
-            if (c.name == "setSendMsg") last = c.args.at(0);
+            if (c.name == "setToast") last = c.args.at(2);
         return last;
     }
     // Fills the toast with a media message of these lines and returns what
