@@ -26,7 +26,9 @@ void ToastStack::Destroy() {
 }
 
 // The messages of the upper toasts move one slot down; the lowest message
-// is dropped and slot 4 is freed for the new one.
+// is dropped and slot 4 takes the new one. Slot 4 is not hidden here: a
+// window unmapped and mapped again at once can stay unmapped under some
+// window managers, so Show hides it only when the new message shows nothing.
 void ToastStack::MoveDown() {
     for (std::size_t k = 0; k + 1 < m_toasts.size(); ++k) {
         CNotiHtmlDlg& upper = m_toasts[k + 1];
@@ -36,7 +38,6 @@ void ToastStack::MoveDown() {
         toast.m_fillOk = toast.FillToast(std::string(upper.m_eventData));
         if (toast.m_fillOk && !toast.m_eventData.empty()) toast.ShowToast();
     }
-    m_toasts.back().HideWindow();
 }
 
 void ToastStack::Show(const std::string& data, int mode) {
@@ -53,12 +54,14 @@ void ToastStack::Show(const std::string& data, int mode) {
     // The stack grows upwards from its highest shown toast; gaps that
     // dismissed toasts leave below it stay empty.
     std::size_t target = 0;
+    bool movedDown = false;
     for (std::size_t k = m_toasts.size(); k-- > 0;) {
         if (!m_toasts[k].IsShown()) continue;
         if (k + 1 < m_toasts.size()) {
             target = k + 1;
         } else {
             MoveDown();
+            movedDown = true;
             target = k;
         }
         break;
@@ -71,5 +74,8 @@ void ToastStack::Show(const std::string& data, int mode) {
     CNotiHtmlDlg& toast = m_toasts[target];
     toast.m_fillOk = false;
     if (mode == 1 || mode == 2) toast.m_fillOk = toast.FillToast(std::string(data));
-    if (toast.m_fillOk && !toast.m_eventData.empty()) toast.ShowToast();
+    if (toast.m_fillOk && !toast.m_eventData.empty())
+        toast.ShowToast();
+    else if (movedDown)
+        toast.HideWindow();  // the dropped message is not left on show
 }

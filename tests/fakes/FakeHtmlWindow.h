@@ -59,7 +59,10 @@ public:
     void SetData(const std::string& id, const std::string& value) override { data[id] = value; }
     void Show() override;
     void ShowNoActivate() override { visible = true; }
-    void Hide() override { visible = false; }
+    void Hide() override {
+        visible = false;
+        ++timesHidden;
+    }
     bool IsVisible() const override { return visible; }
     void Enable(bool on) override { enabled = on; }
     bool IsEnabled() const override { return enabled; }
@@ -90,6 +93,7 @@ public:
     std::map<std::string, std::string> data;
     bool visible = false;
     int timesShown = 0;
+    int timesHidden = 0;
     bool enabled = true;
     bool active = false;
     int foregroundCount = 0;

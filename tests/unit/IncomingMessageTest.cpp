@@ -84,13 +84,23 @@ TEST_F(IncomingMessageTest, AFullStackMovesDownAndRestartsTheMovedToasts) {
     for (int n = 1; n <= 5; ++n) Arrives(n);
     EXPECT_EQ(Stack(), "m1 m2 m3 m4 m5");
     fake.loop.Advance(3000);
+    const int topHidden = Toast(4)->timesHidden;
     Arrives(6);
     EXPECT_EQ(Stack(), "m2 m3 m4 m5 m6");
+    // The top toast takes the new message without being unmapped first.
+    EXPECT_EQ(Toast(4)->timesHidden, topHidden);
     EXPECT_EQ(dlg.Toasts()[0].m_eventData, Message(2));
     fake.loop.Advance(4999);
     EXPECT_EQ(Stack(), "m2 m3 m4 m5 m6") << "each moved toast got five new seconds";
     fake.loop.Advance(1);
     EXPECT_EQ(Stack(), "- - - - -");
+
+    // A message that shows nothing still drops the lowest one and frees
+    // the top slot.
+    for (int n = 1; n <= 5; ++n) Arrives(n);
+    dlg.ShowNotification(R"({"sender":"a","msg":"image","msgtype":1})", 2);
+    fake.loop.Pump();
+    EXPECT_EQ(Stack(), "m2 m3 m4 m5 -");
 }
 
 TEST_F(IncomingMessageTest, MovingDownAcrossAGapDuplicatesTheMessageBelowIt) {
