@@ -14,6 +14,7 @@ import procs
 TOAST = (228, 66)
 LATENCY_SAMPLES = 25
 SAMPLE_SPACING = 1.0      # seconds between latency samples
+STACK = 5                 # toasts in the stack
 SETTLED_AFTER = 0.8       # a toast's picture no longer changes this long after its map
 BURST = 100
 BURST_SECONDS = 1.0
@@ -99,10 +100,21 @@ def _listening_after(run, event_id, timeout=60.0):
     wait_for(done, timeout=timeout, interval=0.1, what="the web client to take every event")
 
 
+def _stack_clear(run):
+    wait_for(lambda: not any(info["mapped"] for info in toasts(run).values()),
+             timeout=30, interval=0.1, what="the toasts to close")
+
+
 def latency(run, log):
+    """Event to toast mapped, each sample in a free slot. The stack grows
+    upwards from its highest toast, and a message that comes when the top slot
+    is taken refills the toasts already mapped: there is no map to time. So
+    samples go in runs of five, each run once the last has closed."""
     known = {}
     mapped, painted = [], []
     for i in range(LATENCY_SAMPLES):
+        if i and i % STACK == 0:
+            _stack_clear(run)
         t0 = time.monotonic()
         run.service.message(f"Sender {i % 7}", f"Latency sample {i}", f"conv-{i % 7}")
         at, window = _toast_mapped(run, t0, known)
