@@ -20,6 +20,17 @@ class FirstStart(ProgramTest):
         self.assertLessEqual(abs(login["y"] - (top + (height - 387) // 2)), 2)
         self.desktop.wait_rendered(login["id"])
         self.save_screenshot("login-window")
+        # Nothing polls /proc while the program sits idle: WebKit's memory
+        # pressure monitor is left off.
+        task = f"/proc/{proc.pid}/task"
+        threads = set()
+        for tid in os.listdir(task):
+            try:
+                with open(os.path.join(task, tid, "comm")) as comm:
+                    threads.add(comm.read().strip())
+            except OSError:
+                pass  # a thread that ended meanwhile
+        self.assertNotIn("PressureMonitor", threads)
 
     def test_keys_that_would_reload_or_close_the_page_do_nothing(self):
         proc = self.start_program()
