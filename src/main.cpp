@@ -11,6 +11,7 @@
 #include "platform/linux/AppIcon.h"
 #include "platform/linux/CanberraSound.h"
 #include "platform/linux/DesktopNotificationPolicy.h"
+#include "platform/linux/EngineEnvironment.h"
 #include "platform/linux/EnvDisplayLanguage.h"
 #include "platform/linux/GdkDesktop.h"
 #include "platform/linux/GioNetworkStatus.h"
@@ -66,17 +67,8 @@ int main(int argc, char** argv) {
     // corners: only X11 lets a client do that, so Wayland sessions run us
     // through XWayland.
     gdk_set_allowed_backends("x11");
-    // Every page is drawn in software (hardware acceleration is off), so GL
-    // would only cost start-up time and memory for loading its drivers.
-    // A user's own setting wins.
-    g_setenv("GDK_GL", "disable", FALSE);
-    g_setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", FALSE);
-    // WebKit's memory pressure monitor wakes every one to five seconds for
-    // as long as we run and reads /proc/meminfo and the cgroup files a byte
-    // at a time, some 130 reads a second: most of what we would cost while
-    // idle in the tray. What it buys, caches dropped when the whole system
-    // runs short, is little for pages as small as ours.
-    g_setenv("WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR", "1", FALSE);
+    // GL and WebKit's memory pressure monitor off, for us alone.
+    UseEngineEnvironment();
     // The windows' WM_CLASS is what the desktop entry's StartupWMClass names,
     // whatever the executable is called.
     g_set_prgname("murmel-alarm");

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/linux/EngineEnvironment.h"
 #include "platform/linux/GioShell.h"
 
 namespace {
@@ -33,13 +34,18 @@ protected:
         g_mkdir_with_parents((data + "/applications").c_str(), 0700);
         g_mkdir_with_parents(s_outDir.c_str(), 0700);
         g_mkdir_with_parents(config.c_str(), 0700);
-        // Each run writes its arguments, NUL-terminated, to a new file.
+        // Each run writes its arguments, NUL-terminated, to a new file, and
+        // the engine variables it was started with beside them.
         s_script = data + "/test-browser.sh";
         std::ofstream(s_script)
             << "#!/bin/sh\n"
                "out=\""
             << s_outDir
             << "/$$\"\n"
+               "{ echo \"GDK_GL=${GDK_GL-unset}\"\n"
+               "  echo \"WEBKIT_DISABLE_DMABUF_RENDERER=${WEBKIT_DISABLE_DMABUF_RENDERER-unset}\"\n"
+               "  echo \"WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR="
+               "${WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR-unset}\"; } > \"$out.env\"\n"
                "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$out.tmp\"\n"
                "mv \"$out.tmp\" \"$out.args\"\n";
         g_chmod(s_script.c_str(), 0755);
@@ -86,6 +92,19 @@ protected:
         return {};
     }
 
+    // The three engine variables as the one browser run saw them.
+    static std::string BrowserEnvironment() {
+        GDir* dir = g_dir_open(s_outDir.c_str(), 0, nullptr);
+        std::string text;
+        while (const char* name = g_dir_read_name(dir))
+            if (g_str_has_suffix(name, ".env")) {
+                std::ifstream in(s_outDir + "/" + name);
+                text.assign(std::istreambuf_iterator<char>(in), {});
+            }
+        g_dir_close(dir);
+        return text;
+    }
+
     GioShell m_shell;
     static inline std::string s_outDir, s_script;
 };
@@ -118,6 +137,27 @@ TEST_F(ShellTest, AddressesThatWouldBeOptionsAreRefused) {
     // Only a later, acceptable address reaches the browser.
     ASSERT_TRUE(m_shell.OpenUrl("https://127.0.0.1/after"));
     EXPECT_EQ(BrowserRun(), (StringList{"--new-window", "https://127.0.0.1/after"}));
+}
+
+TEST_F(ShellTest, TheBrowserGetsTheUsersEnvironmentNotOurEngineSettings) {
+    g_unsetenv("GDK_GL");
+    g_unsetenv("WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR");
+    g_setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "0", TRUE);  // the user's own
+    UseEngineEnvironment();
+    EXPECT_STREQ(g_getenv("GDK_GL"), "disable");
+    EXPECT_STREQ(g_getenv("WEBKIT_DISABLE_DMABUF_RENDERER"), "0");
+    const std::string expected =
+        "GDK_GL=unset\nWEBKIT_DISABLE_DMABUF_RENDERER=0\n"
+        "WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR=unset\n";
+
+    ASSERT_TRUE(m_shell.OpenUrl("https://127.0.0.1/default"));
+    ASSERT_FALSE(BrowserRun().empty());
+    EXPECT_EQ(BrowserEnvironment(), expected);
+
+    ClearOutput();
+    ASSERT_TRUE(m_shell.LaunchBrowser(m_shell.DefaultBrowserCommand(), "https://127.0.0.1/own"));
+    ASSERT_FALSE(BrowserRun().empty());
+    EXPECT_EQ(BrowserEnvironment(), expected);
 }
 
 TEST(BrowserArgumentsTest, FieldCodesAreExpandedOnce) {

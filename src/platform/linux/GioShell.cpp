@@ -3,6 +3,8 @@
 #include <gdk/gdk.h>
 #include <gio/gio.h>
 
+#include "platform/linux/EngineEnvironment.h"
+
 namespace {
 
 // An address that begins with '-' would reach the browser as an option.
@@ -10,10 +12,23 @@ bool Acceptable(const std::string& url) {
     return !url.empty() && url.front() != '-';
 }
 
+// The browser starts with the user's environment, not with the engine
+// settings made for our own process.
 GAppLaunchContext* LaunchContext() {
     GdkDisplay* display = gdk_display_get_default();
-    return display ? G_APP_LAUNCH_CONTEXT(gdk_display_get_app_launch_context(display))
-                   : g_app_launch_context_new();
+    GAppLaunchContext* context =
+        display ? G_APP_LAUNCH_CONTEXT(gdk_display_get_app_launch_context(display))
+                : g_app_launch_context_new();
+    for (const std::string& name : EngineVariablesSet())
+        g_app_launch_context_unsetenv(context, name.c_str());
+    return context;
+}
+
+gchar** ChildEnvironment() {
+    gchar** envp = g_get_environ();
+    for (const std::string& name : EngineVariablesSet())
+        envp = g_environ_unsetenv(envp, name.c_str());
+    return envp;
 }
 
 // Expands the field codes of one argument; the first placeholder for a file
@@ -91,6 +106,9 @@ bool GioShell::LaunchBrowser(const std::string& command, const std::string& url)
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    return g_spawn_async(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
-                         nullptr, nullptr);
+    gchar** envp = ChildEnvironment();
+    const gboolean started = g_spawn_async(nullptr, argv.data(), envp, G_SPAWN_SEARCH_PATH, nullptr,
+                                           nullptr, nullptr, nullptr);
+    g_strfreev(envp);
+    return started;
 }
