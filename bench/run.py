@@ -109,12 +109,12 @@ def signed_in_phase(run, result, index, with_messages):
     half = procs.cpu_ticks({**watched, **run.processes()})
     t_half = time.monotonic()
     time.sleep(args.idle_seconds / 2)
-    span = time.monotonic() - t0
+    end = time.monotonic()
+    span = end - t0
     after = procs.cpu_ticks({**watched, **run.processes()})
     result["idle_cpu_seconds"] = procs.cpu_seconds_between(before, after)
     result["idle_cpu_share"] = result["idle_cpu_seconds"] / span
-    result["idle_cpu_late_share"] = (procs.cpu_seconds_between(half, after)
-                                     / (time.monotonic() - t_half))
+    result["idle_cpu_late_share"] = procs.cpu_seconds_between(half, after) / (end - t_half)
     result["idle_helper_cpu_seconds"] = procs.cpu_seconds_between(
         helpers_before, procs.cpu_ticks(helpers))
     log(f"run {index}: PSS login {result['pss_login']['total_mib']:.1f} MiB, idle "
