@@ -8,10 +8,10 @@
 
 #include "app/CMainApp.h"
 #include "app/CommandLine.h"
-#include "platform/linux/AppIcon.h"
 #include "platform/linux/CanberraSound.h"
 #include "platform/linux/DesktopNotificationPolicy.h"
 #include "platform/linux/EngineEnvironment.h"
+#include "platform/linux/EngineLoader.h"
 #include "platform/linux/EnvDisplayLanguage.h"
 #include "platform/linux/GdkDesktop.h"
 #include "platform/linux/GioNetworkStatus.h"
@@ -26,39 +26,38 @@
 #include "platform/linux/SniTray.h"
 #include "platform/linux/TextDirection.h"
 #include "platform/linux/UnixSingleInstance.h"
-#include "platform/linux/WebKitBrowserSession.h"
-#include "platform/linux/WebKitHtmlWindowFactory.h"
 #include "platform/linux/XdgAutostart.h"
 
 namespace {
 // Every adapter of the program, made once this process is the one instance.
 struct LinuxDesktop {
-    explicit LinuxDesktop(GlibEventLoop& loop) : loop(loop) {
-        // A local service's own authority, for development and tests.
-        if (const char* authority = g_getenv("MURMEL_CA_FILE"))
-            htmlWindows.Context().TrustAuthorityFile(authority);
-    }
+    explicit LinuxDesktop(GlibEventLoop& loop) : loop(loop) {}
     GlibEventLoop& loop;
-    WebKitHtmlWindowFactory htmlWindows{std::string(g_get_user_data_dir()) + "/murmel-alarm"};
     GtkTextDialogFactory dialogs;
     GtkMessageBox messageBox;
+    ProcModulePath module;
+    // The engine, HTML windows and browser session alike; a local
+    // service's own authority (MURMEL_CA_FILE) is for development and tests.
+    EngineLoader engine{EngineModuleCandidates(module.ExecutablePath()),
+                        std::string(g_get_user_data_dir()) + "/murmel-alarm",
+                        g_getenv("MURMEL_CA_FILE") ? g_getenv("MURMEL_CA_FILE") : ""};
     SniTray tray;
     KeyFileStore store;
     IniProfileFile profile;
-    ProcModulePath module;
     std::unique_ptr<ISound> sound = MakeSound();
     GioShell shell;
     GioNetworkStatus network;
-    WebKitBrowserSession browser{htmlWindows.Context()};
     LocalClock clock;
     EnvDisplayLanguage language;
     GdkDesktop desktop;
     XdgAutostart autostart;
     DesktopNotificationPolicy notificationPolicy;
-    Ports ports{loop,      htmlWindows,       dialogs, messageBox, tray,
-                store,     profile,           module,  *sound,     shell,
-                network,   browser,           clock,   language,   desktop,
-                autostart, notificationPolicy};
+    Ports ports{loop,
+                engine,  // the HTML windows
+                dialogs, messageBox, tray,    store,     profile,
+                module,  *sound,     shell,   network,
+                engine,  // the browser session
+                clock,   language,   desktop, autostart, notificationPolicy};
 };
 }  // namespace
 
@@ -94,7 +93,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Murmel Alarm needs an X11 display (DISPLAY is not usable).\n");
         return 1;
     }
-    UseAppIcon();
     GlibEventLoop loop;
     UnixSingleInstance instance;
     std::unique_ptr<LinuxDesktop> desktop;
@@ -103,7 +101,14 @@ int main(int argc, char** argv) {
         UseTextDirection(desktop->language);
         return desktop->ports;
     });
-    const int code = app.Run();
+    int code = app.Run();
+    // Without its engine the program could not start: told once its tray
+    // item is gone, so nothing else can be asked of it meanwhile.
+    if (desktop && !desktop->engine.Failure().empty()) {
+        desktop->messageBox.Show(desktop->engine.Failure(), "Murmel Alarm", MessageBoxButtons::Ok,
+                                 MessageBoxIcon::Error);
+        code = 1;
+    }
     desktop.reset();
     return code;
 }

@@ -32,6 +32,7 @@ def installed_files(man_page):
     hicolor = "share/icons/hicolor"
     files = {
         "bin/murmel-alarm",
+        "lib/murmel-alarm/murmel-engine.so",
         f"share/applications/{APP_ID}.desktop",
         f"share/metainfo/{APP_ID}.metainfo.xml",
         f"share/man/man1/{man_page}",

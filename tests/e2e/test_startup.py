@@ -1,6 +1,7 @@
 """Start-up as a user meets it: the login window, the hidden windows and a
 second start of the program."""
 
+import json
 import os
 import time
 import unittest
@@ -76,3 +77,23 @@ class SecondStart(ProgramTest):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class WithoutItsEngine(ProgramTest):
+    def test_a_missing_engine_module_is_told_and_the_start_fails(self):
+        program = self.install()
+        os.remove(os.path.join(os.path.dirname(program), "murmel-engine.so"))
+        log = os.path.join(self.desktop.root, "message-boxes.jsonl")
+        proc = self.desktop.start(program, {"MURMEL_MESSAGE_LOG": log})
+        box = wait_for(lambda: self.desktop.mapped(LOGIN_TITLE, pid=proc.pid),
+                       what="the box on screen")[0]
+        with open(log) as f:
+            text = json.loads(f.readline())["text"]
+        self.assertIn("its web engine module was not found", text)
+        self.assertIn("/murmel-engine.so: cannot open shared object file", text)
+        self.desktop.wait_rendered(box["id"])
+        self.save_screenshot("engine-missing")
+        self.desktop.xdotool("windowactivate", "--sync", box["id"])
+        self.desktop.xdotool("key", "Return")
+        wait_for(lambda: proc.poll() is not None, what="the program to end")
+        self.assertEqual(proc.returncode, 1)

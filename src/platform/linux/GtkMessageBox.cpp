@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/linux/WebKitHtmlWindow.h"
+#include "platform/HtmlWindow.h"
+#include "platform/linux/GtkToplevel.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ GtkMessageBox::~GtkMessageBox() {
 }
 
 void GtkMessageBox::SetOwner(IHtmlWindow* owner) {
-    auto* window = dynamic_cast<WebKitHtmlWindow*>(owner);
+    auto* window = dynamic_cast<IGtkToplevel*>(owner);
     SetOwnerWindow(window ? window->Window() : nullptr);
 }
 

@@ -21,7 +21,7 @@ public:
 
     MessageBoxAnswer Show(const std::string& text, const std::string& title,
                           MessageBoxButtons buttons, MessageBoxIcon icon) override;
-    // Takes a window of the WebKit adapter; any other owner counts as none.
+    // Takes a window that is a GTK toplevel; any other owner counts as none.
     void SetOwner(IHtmlWindow* owner) override;
     // The same for a plain GTK window.
     void SetOwnerWindow(GtkWindow* owner);

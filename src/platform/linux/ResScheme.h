@@ -1,25 +1,8 @@
 #pragma once
-// The res: scheme: the program's pages, stylesheet and images embedded in the
-// binary. "res:///html/login.html" names a file under res/; "res:/CSS/#156"
-// names a numbered resource (the number after '#').
+// The res: scheme: serves the pages of ResPages.h to the engine.
 #include <webkit2/webkit2.h>
 
-#include <functional>
-#include <string>
+#include "platform/linux/ResPages.h"
 
 // Registers the scheme on `context` as local and secure.
 void RegisterResScheme(WebKitWebContext* context);
-
-// The address of numbered resource `id`, or empty when it is unknown.
-std::string ResourceUri(int id);
-
-// The GResource path that a res: address names, or empty when it names none.
-std::string ResourcePathOfUri(const std::string& uri);
-
-// Asked whenever a page is served: true serves it with dir="rtl" on its root
-// element, so the page and its stylesheet lay out right to left. Without one
-// pages keep the direction they are written in.
-void SetPageDirection(std::function<bool()> rightToLeft);
-
-// `html` with dir="rtl" added to its <html> tag (unchanged without one).
-std::string WithRightToLeftRoot(const std::string& html);

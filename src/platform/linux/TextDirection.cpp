@@ -3,7 +3,7 @@
 #include <gtk/gtk.h>
 
 #include "config/LoadText.h"
-#include "platform/linux/ResScheme.h"
+#include "platform/linux/ResPages.h"
 
 void UseTextDirection(IDisplayLanguage& language) {
     const auto rightToLeft = [&language] {

@@ -10,11 +10,12 @@
 #include "desktop/CrashLoopGuard.h"
 #include "platform/HtmlWindow.h"
 #include "platform/linux/BridgeMessage.h"
+#include "platform/linux/GtkToplevel.h"
 #include "platform/linux/SiteOrigin.h"
 
 class WebContext;
 
-class WebKitHtmlWindow : public IHtmlWindow {
+class WebKitHtmlWindow : public IHtmlWindow, public IGtkToplevel {
 public:
     // `site` is shared with the factory and the other windows.
     WebKitHtmlWindow(WebContext& context, const HtmlWindowDescription& spec,
@@ -54,7 +55,7 @@ public:
     void SetDragHandles(const StringList& ids) override;
     void Minimize() override;
 
-    GtkWindow* Window() const { return GTK_WINDOW(m_window); }
+    GtkWindow* Window() const override { return GTK_WINDOW(m_window); }
     WebKitWebView* View() const { return m_view; }
 
 private:

@@ -1,0 +1,90 @@
+#include "platform/linux/EngineLoader.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <utility>
+
+#include "platform/linux/AppIcon.h"
+#include "platform/linux/EngineModule.h"
+
+EngineLoader::EngineLoader(std::vector<std::string> candidates, std::string dataDirectory,
+                           std::string authorityFile)
+    : m_candidates(std::move(candidates)),
+      m_dataDirectory(std::move(dataDirectory)),
+      m_authorityFile(std::move(authorityFile)) {}
+
+// The module stays loaded: WebKit's libraries do not support being
+// unloaded, and the program ends soon after this anyway.
+EngineLoader::~EngineLoader() = default;
+
+IEngine* EngineLoader::Engine() {
+    if (m_engine || !m_failure.empty()) return m_engine.get();
+    // The windows' default icon is made here too: rendering it takes a
+    // while when it is not installed, and nothing before needs it.
+    UseAppIcon();
+    std::string reasons;
+    for (const std::string& path : m_candidates) {
+        // RTLD_NOW: a module that does not fit this program is refused
+        // here, with the reason, rather than at some later call.
+        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!module) {
+            reasons += std::string("\n") + dlerror();
+            continue;
+        }
+        auto open = reinterpret_cast<EngineEntry>(dlsym(module, kEngineEntryName));
+        IEngine* engine = open ? open(kEngineBuild, m_dataDirectory.c_str(),
+                                      m_authorityFile.empty() ? nullptr : m_authorityFile.c_str())
+                               : nullptr;
+        if (engine) {
+            m_engine.reset(engine);
+            return engine;
+        }
+        reasons += "\n" + path + ": not the module of this version of the program";
+        dlclose(module);
+    }
+    m_failure =
+        "Murmel Alarm cannot start: its web engine module was not found or does not "
+        "fit this program. Installing the program again should mend it.\n" +
+        reasons;
+    std::fprintf(stderr, "%s\n", m_failure.c_str());
+    return nullptr;
+}
+
+std::unique_ptr<IHtmlWindow> EngineLoader::Create(const HtmlWindowDescription& spec,
+                                                  IHtmlWindowEvents* events) {
+    IEngine* engine = Engine();
+    return engine ? engine->HtmlWindows().Create(spec, events) : nullptr;
+}
+
+void EngineLoader::SetTrustedOrigin(const std::string& origin) {
+    if (IEngine* engine = Engine()) engine->HtmlWindows().SetTrustedOrigin(origin);
+}
+
+void EngineLoader::GetCookies(const std::string& url,
+                              std::function<void(const std::string&)> done) {
+    if (IEngine* engine = Engine())
+        engine->Browser().GetCookies(url, std::move(done));
+    else
+        done("");
+}
+
+void EngineLoader::EndSession(std::function<void()> done) {
+    if (IEngine* engine = Engine())
+        engine->Browser().EndSession(std::move(done));
+    else
+        done();
+}
+
+std::vector<std::string> EngineModuleCandidates(const std::string& executable) {
+    const std::string name = kEngineModuleName;
+    std::vector<std::string> paths;
+    const size_t slash = executable.rfind('/');
+    if (slash != std::string::npos) {
+        const std::string dir = executable.substr(0, slash);
+        paths.push_back(dir + "/" MURMEL_ENGINE_DIR_FROM_BIN "/" + name);
+        paths.push_back(dir + "/" + name);
+    }
+    paths.push_back(MURMEL_ENGINE_DIR "/" + name);
+    return paths;
+}
