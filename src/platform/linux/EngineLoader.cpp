@@ -14,8 +14,8 @@ EngineLoader::EngineLoader(std::vector<std::string> candidates, std::string data
       m_dataDirectory(std::move(dataDirectory)),
       m_authorityFile(std::move(authorityFile)) {}
 
-// The module stays loaded: WebKit's libraries do not support being
-// unloaded, and the program ends soon after this anyway.
+// The module stays loaded to the end of the process: WebKit's libraries do
+// not support being unloaded.
 EngineLoader::~EngineLoader() = default;
 
 IEngine* EngineLoader::Engine() {
