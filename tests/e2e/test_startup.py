@@ -75,10 +75,6 @@ class SecondStart(ProgramTest):
         self.assertIsNone(running.poll())
 
 
-if __name__ == "__main__":
-    unittest.main()
-
-
 class WithoutItsEngine(ProgramTest):
     def test_a_missing_engine_module_is_told_and_the_start_fails(self):
         program = self.install()
@@ -97,3 +93,7 @@ class WithoutItsEngine(ProgramTest):
         self.desktop.xdotool("key", "Return")
         wait_for(lambda: proc.poll() is not None, what="the program to end")
         self.assertEqual(proc.returncode, 1)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,8 +1,9 @@
 #include "platform/linux/ResPages.h"
 
-#include <gio/gio.h>
+#include <glib.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/linux/ResourceTable.h"
 
