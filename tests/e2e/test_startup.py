@@ -32,6 +32,10 @@ class FirstStart(ProgramTest):
             except OSError:
                 pass  # a thread that ended meanwhile
         self.assertNotIn("PressureMonitor", threads)
+        # The window icon comes as pixels made at build time: no SVG
+        # renderer is loaded for it.
+        with open(f"/proc/{proc.pid}/maps") as maps:
+            self.assertEqual([m.split()[-1] for m in maps if "librsvg" in m], [])
 
     def test_keys_that_would_reload_or_close_the_page_do_nothing(self):
         proc = self.start_program()

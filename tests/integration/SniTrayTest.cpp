@@ -725,6 +725,16 @@ TEST(TrayImagesTest, RendersTheThreeImages) {
     EXPECT_TRUE(
         gdk_pixbuf_save(sheet, MURMEL_TEST_ARTIFACTS "/tray-icons.png", "png", nullptr, nullptr));
     g_object_unref(sheet);
+    // The sizes handed out come ready-made, and any other is still rendered.
+    for (int id : {CSystemTray::kIconSignedIn, CSystemTray::kIconNewMessage})
+        for (int size : {16, 22, 32, 48, 128, 40}) {
+            GdkPixbuf* image = images.Render(id, size);
+            ASSERT_NE(image, nullptr) << id << " at " << size;
+            EXPECT_EQ(gdk_pixbuf_get_width(image), size) << id;
+            EXPECT_EQ(gdk_pixbuf_get_height(image), size) << id;
+            EXPECT_TRUE(gdk_pixbuf_get_has_alpha(image)) << id;
+            g_object_unref(image);
+        }
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 
 #include <gtk/gtk.h>
 
+#include "platform/linux/TrayImages.h"
+
 namespace {
-// The installed icon is rendered from this image (data/CMakeLists.txt).
-constexpr const char* kBundledImage = "/murmel/icons/murmel-alarm-signed-in.svg";
+// The installed icon is rendered from the signed-in tray image
+// (data/CMakeLists.txt); the program carries it in these sizes.
+constexpr const char* kBundledImage = "murmel-alarm-signed-in";
 constexpr int kSizes[] = {16, 32, 48, 64, 128};
 }  // namespace
 
@@ -14,15 +17,9 @@ const char* UseAppIcon() {
         return MURMEL_APP_ID;
     }
     GList* icons = nullptr;
-    for (int size : kSizes) {
-        GInputStream* in =
-            g_resources_open_stream(kBundledImage, G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
-        if (!in) break;
-        GdkPixbuf* pixbuf =
-            gdk_pixbuf_new_from_stream_at_scale(in, size, size, TRUE, nullptr, nullptr);
-        g_object_unref(in);
-        if (pixbuf) icons = g_list_append(icons, pixbuf);
-    }
+    for (int size : kSizes)
+        if (GdkPixbuf* pixbuf = TrayImages::Image(kBundledImage, size))
+            icons = g_list_append(icons, pixbuf);
     // GTK keeps its own references.
     if (icons) gtk_window_set_default_icon_list(icons);
     g_list_free_full(icons, g_object_unref);

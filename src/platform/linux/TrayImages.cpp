@@ -58,11 +58,22 @@ TrayImages::TrayImages(std::string dir) {
     m_themePath = dir;
 }
 
-GdkPixbuf* TrayImages::Render(int iconId, int size) const {
-    GInputStream* in = g_resources_open_stream(ResourcePath(IconName(iconId)).c_str(),
-                                               G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
-    if (!in) return nullptr;
-    GdkPixbuf* pixbuf = gdk_pixbuf_new_from_stream_at_scale(in, size, size, TRUE, nullptr, nullptr);
+GdkPixbuf* TrayImages::Image(const char* name, int size) {
+    // The sizes handed out are rendered at build time; another size is
+    // rendered from the SVG, which loads the SVG renderer.
+    const std::string pixmap =
+        std::string("/murmel/pixmaps/") + name + "-" + std::to_string(size) + ".png";
+    GInputStream* in =
+        g_resources_open_stream(pixmap.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+    GdkPixbuf* pixbuf = nullptr;
+    if (in) {
+        pixbuf = gdk_pixbuf_new_from_stream(in, nullptr, nullptr);
+    } else {
+        in = g_resources_open_stream(ResourcePath(name).c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE,
+                                     nullptr);
+        if (!in) return nullptr;
+        pixbuf = gdk_pixbuf_new_from_stream_at_scale(in, size, size, TRUE, nullptr, nullptr);
+    }
     g_object_unref(in);
     if (pixbuf && !gdk_pixbuf_get_has_alpha(pixbuf)) {
         GdkPixbuf* withAlpha = gdk_pixbuf_add_alpha(pixbuf, FALSE, 0, 0, 0);
@@ -70,6 +81,10 @@ GdkPixbuf* TrayImages::Render(int iconId, int size) const {
         pixbuf = withAlpha;
     }
     return pixbuf;
+}
+
+GdkPixbuf* TrayImages::Render(int iconId, int size) const {
+    return Image(IconName(iconId), size);
 }
 
 GVariant* TrayImages::Pixmaps(int iconId) const {

@@ -20,6 +20,8 @@ public:
     GVariant* Pixmaps(int iconId) const;
     // The image at size x size pixels; nullptr when it cannot be rendered.
     GdkPixbuf* Render(int iconId, int size) const;
+    // The same by icon name, for the window icon too.
+    static GdkPixbuf* Image(const char* name, int size);
 
 private:
     std::string m_themePath;
