@@ -86,17 +86,54 @@ void CWebPage::CallState(IHtmlWindow* window, const std::string& name,
     auto kept = std::find_if(m_state.begin(), m_state.end(), [&](const StateCall& call) {
         return call.window == window && call.name == name;
     });
-    if (kept == m_state.end())
+    if (kept == m_state.end()) {
         m_state.push_back({window, name, arguments});
-    else
+        kept = std::prev(m_state.end());
+    } else {
         kept->arguments = arguments;
-    if (window->HasDocument() && BindDocument(window)) InvokeScript(name, arguments);
+    }
+    if (!window->HasDocument()) return;
+    if (kept->waiting) {
+        kept->changed = true;
+        return;
+    }
+    SendState(static_cast<std::size_t>(kept - m_state.begin()));
+}
+
+void CWebPage::SendState(std::size_t index) {
+    StateCall& call = m_state[index];
+    if (!BindDocument(call.window)) return;
+    const unsigned serial = ++call.sent;
+    call.waiting = true;
+    call.changed = false;
+    std::weak_ptr<CWebPage*> alive = m_alive;
+    const bool made =
+        InvokeScript(call.name, call.arguments, [alive, index, serial](const ScriptResult&) {
+            auto self = alive.lock();
+            if (!self) return;
+            CWebPage& page = **self;
+            StateCall& answered = page.m_state[index];
+            // An answer to a call made before a later load is not the one
+            // waited for; one for a window that went has nothing to go to.
+            if (answered.sent != serial || !answered.window) return;
+            answered.waiting = false;
+            if (answered.changed && answered.window->HasDocument()) page.SendState(index);
+        });
+    if (!made) m_state[index].waiting = false;
 }
 
 void CWebPage::OnDocumentLoaded(IHtmlWindow* window) {
     if (!window || !window->HasDocument()) return;
-    for (const StateCall& call : m_state)
-        if (call.window == window && BindDocument(window)) InvokeScript(call.name, call.arguments);
+    // A new document: whatever was on its way went to the old one.
+    for (std::size_t k = 0; k < m_state.size(); ++k)
+        if (m_state[k].window == window) SendState(k);
+}
+
+void CWebPage::ForgetWindow(IHtmlWindow* window) {
+    if (!window) return;
+    for (StateCall& call : m_state)
+        if (call.window == window) call = StateCall{nullptr, {}, {}};
+    if (m_document == window) m_document = nullptr;
 }
 
 bool CWebPage::InvokeScript(const std::string& name, ScriptCallback result) {

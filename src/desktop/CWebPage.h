@@ -46,11 +46,16 @@ public:
     // the window has a document, and made again after every later load of
     // the page (one still loading now, or one loaded again after its process
     // ended), so the page never loses it. A later call of the same function
-    // replaces the kept one.
+    // replaces the kept one. While one is on its way to the page, a later
+    // one waits for its answer and then goes with the latest arguments:
+    // calls made faster than the page answers them do not pile up.
     void CallState(IHtmlWindow* window, const std::string& name, const StringList& arguments);
     // The window's top-level document has loaded: the calls kept for it are
     // made, in the order they were first kept.
     void OnDocumentLoaded(IHtmlWindow* window);
+    // The window is about to go: an answer that comes for it later starts
+    // nothing, and its kept calls are dropped.
+    void ForgetWindow(IHtmlWindow* window);
 
     void RecordError(const std::string& message);
     const std::string& LastError() const { return m_lastError; }
@@ -59,10 +64,14 @@ private:
     IHtmlWindow* m_document = nullptr;
     std::string m_lastError;
     struct StateCall {
-        IHtmlWindow* window;
+        IHtmlWindow* window;  // null once forgotten; entries stay, answers find them by place
         std::string name;
         StringList arguments;
+        unsigned sent = 0;     // counts the calls made, to know the last one's answer
+        bool waiting = false;  // the last one made is not answered yet
+        bool changed = false;  // arguments that came while it was on its way
     };
+    void SendState(std::size_t index);
     std::vector<StateCall> m_state;
     // Answers that arrive after this object is gone are dropped.
     std::shared_ptr<CWebPage*> m_alive;

@@ -29,7 +29,10 @@ public:
 
     // Creates the window hidden; its page loads.
     bool Create(Events events);
-    void Destroy() { m_window.reset(); }
+    void Destroy() {
+        m_page.ForgetWindow(m_window.get());
+        m_window.reset();
+    }
     IHtmlWindow* Window() const { return m_window.get(); }
 
     void LoadPageTexts();

@@ -40,6 +40,7 @@ void CNotiHtmlDlg::Create(IHtmlWindowFactory& factory, IEventLoop& loop, IClock&
 }
 
 void CNotiHtmlDlg::Destroy() {
+    m_page.ForgetWindow(m_window.get());
     m_window.reset();
     if (m_loop && m_hWnd) m_loop->Unregister(m_hWnd);
     m_hWnd = 0;

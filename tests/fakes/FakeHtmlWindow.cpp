@@ -34,7 +34,17 @@ void FakeHtmlWindow::CallFunction(const std::string& name, const StringList& arg
     } else {
         calls.push_back({name, args});
     }
-    if (done) done(result);
+    if (!done) return;
+    if (holdAnswers)
+        heldAnswers.push_back([done, result] { done(result); });
+    else
+        done(result);
+}
+
+void FakeHtmlWindow::AnswerHeld() {
+    auto answers = std::move(heldAnswers);
+    heldAnswers.clear();
+    for (auto& answer : answers) answer();
 }
 
 void FakeHtmlWindow::FillForm(const StringList& names, const StringList& values,

@@ -52,6 +52,8 @@ public:
     void Reload() override { ++reloads; }
     void CallFunction(const std::string& name, const StringList& args,
                       ScriptCallback done) override;
+    // Gives the answers held back while holdAnswers was set, in order.
+    void AnswerHeld();
     void FillForm(const StringList& names, const StringList& values, const std::string& submitName,
                   std::function<void(bool)> done) override;
     void BindData(const std::string& id, DataKind kind) override { bound[id] = kind; }
@@ -89,6 +91,8 @@ public:
     bool hasDocument = false;
     int reloads = 0;
     std::vector<Call> calls;
+    bool holdAnswers = false;  // calls are answered only by AnswerHeld
+    std::vector<std::function<void()>> heldAnswers;
     std::map<std::string, DataKind> bound;
     std::map<std::string, std::string> data;
     bool visible = false;

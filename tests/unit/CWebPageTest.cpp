@@ -142,3 +142,56 @@ TEST(CWebPage, StateCallsReachEveryLoadOfTheirOwnWindowInTheOrderFirstMade) {
     web.OnDocumentLoaded(&other);
     EXPECT_EQ(made(other), (Calls{{"setSender", {"Kim"}}}));
 }
+
+// Fills faster than the page answers them: the page gets the one on its way
+// and then only the latest, never a queue of stale ones.
+TEST(CWebPage, StateCallsWaitForTheAnswerAndThenSendOnlyTheLatest) {
+    IHtmlWindowEvents events;
+    FakeHtmlWindow toast{HtmlWindowDescription{}, &events};
+    toast.hasDocument = true;
+    toast.holdAnswers = true;
+    CWebPage web;
+    auto sent = [&] {
+        StringList out;
+        for (const auto& call : toast.calls) out.push_back(call.args.front());
+        return out;
+    };
+
+    web.CallState(&toast, "setToast", {"1"});
+    for (const char* later : {"2", "3", "4"}) web.CallState(&toast, "setToast", {later});
+    EXPECT_EQ(sent(), (StringList{"1"}));
+    toast.AnswerHeld();
+    EXPECT_EQ(sent(), (StringList{"1", "4"}));
+    toast.AnswerHeld();  // nothing came meanwhile: nothing more is sent
+    EXPECT_EQ(sent(), (StringList{"1", "4"}));
+    web.CallState(&toast, "setToast", {"5"});
+    EXPECT_EQ(sent(), (StringList{"1", "4", "5"}));
+
+    // The page loads again while "5" is unanswered: the new document gets
+    // the latest at once, and the old call's answer starts nothing.
+    web.CallState(&toast, "setToast", {"6"});
+    web.OnDocumentLoaded(&toast);
+    EXPECT_EQ(sent(), (StringList{"1", "4", "5", "6"}));
+    web.CallState(&toast, "setToast", {"7"});
+    toast.AnswerHeld();  // answers "5", then "6"
+    EXPECT_EQ(sent(), (StringList{"1", "4", "5", "6", "7"}));
+
+    // A window that lost its document sends nothing when the answer comes;
+    // its next load gets the latest.
+    web.CallState(&toast, "setToast", {"8"});
+    toast.hasDocument = false;
+    toast.AnswerHeld();
+    EXPECT_EQ(sent().back(), "7");
+    toast.hasDocument = true;
+    web.OnDocumentLoaded(&toast);
+    EXPECT_EQ(sent().back(), "8");
+
+    // The window goes while a call is on its way and another waits: the
+    // answer that comes afterwards sends nothing.
+    toast.AnswerHeld();
+    web.CallState(&toast, "setToast", {"9"});
+    web.CallState(&toast, "setToast", {"10"});
+    web.ForgetWindow(&toast);
+    toast.AnswerHeld();
+    EXPECT_EQ(sent().back(), "9");
+}
