@@ -59,8 +59,9 @@ TrayImages::TrayImages(std::string dir) {
 }
 
 GdkPixbuf* TrayImages::Image(const char* name, int size) {
-    // The sizes handed out are rendered at build time; another size is
-    // rendered from the SVG, which loads the SVG renderer.
+    // The sizes handed out (here and in AppIcon.cpp) are rendered at build
+    // time, as MURMEL_PIXMAP_SIZES in res/CMakeLists.txt lists them; another
+    // size is rendered from the SVG, which loads the SVG renderer.
     const std::string pixmap =
         std::string("/murmel/pixmaps/") + name + "-" + std::to_string(size) + ".png";
     GInputStream* in =
