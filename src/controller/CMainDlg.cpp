@@ -1,5 +1,7 @@
 #include "controller/CMainDlg.h"
 
+#include <utility>
+
 #include "config/AppSettings.h"
 #include "config/LoadText.h"
 #include "config/Settings.h"
@@ -13,28 +15,62 @@ CMainDlg::~CMainDlg() {
 }
 
 void CMainDlg::DoModal() {
-    if (!Create()) return;
+    Start();
     if (!m_ended) m_ports.loop.Run();
     OnDestroy();
 }
 
+void CMainDlg::Start() {
+    PutUpTrayItem();
+    // The windows are made from the running loop, a step at a turn: the
+    // tray item answers its host between the steps, each of which takes a
+    // while on a busy machine.
+    m_ports.loop.Post(m_hWnd, UWM_MAKE_WINDOWS);
+}
+
 bool CMainDlg::Create() {
+    PutUpTrayItem();
+    while (!m_windowsMade)
+        if (!MakeWindowsStep()) return false;
+    return true;
+}
+
+void CMainDlg::PutUpTrayItem() {
     m_hWnd = m_ports.loop.Register(this);
     // The tray item needs only the bus, its image and its texts, not the
-    // windows: it goes up before the engine starts making pages, which
-    // takes a while.
+    // windows: it goes up before the engine starts making pages.
     m_login.LoadPageTexts();
     RefreshTrayIcon();
-    if (!m_login.Create(
-            LoginWindow::Events{[this] { m_session.Signin(); },
-                                [this](const std::string& method, const StringList& args) {
-                                    OnExternalCall(method, args);
-                                }}))
-        return false;
-    // Boxes keep input from the login window only: toasts and the web
-    // client go on taking clicks while one is open.
-    m_ports.messageBox.SetOwner(m_login.Window());
-    return OnInitDialog();
+}
+
+bool CMainDlg::MakeWindowsStep() {
+    switch (m_windowsStep++) {
+        case 0:
+            return m_ports.htmlWindows.Load();
+        case 1:
+            if (!m_login.Create(
+                    LoginWindow::Events{[this] { m_session.Signin(); },
+                                        [this](const std::string& method, const StringList& args) {
+                                            OnExternalCall(method, args);
+                                        }}))
+                return false;
+            // Boxes keep input from the login window only: toasts and the
+            // web client go on taking clicks while one is open.
+            m_ports.messageBox.SetOwner(m_login.Window());
+            return true;
+        default:
+            if (!OnInitDialog()) return false;
+            m_windowsMade = true;
+            // What the user asked of the tray item meanwhile, in order.
+            for (const std::function<void()>& call : std::exchange(m_heldForWindows, {})) call();
+            return true;
+    }
+}
+
+bool CMainDlg::HeldForWindows(std::function<void()> call) {
+    if (m_windowsMade) return false;
+    m_heldForWindows.push_back(std::move(call));
+    return true;
 }
 
 bool CMainDlg::OnInitDialog() {
@@ -68,8 +104,8 @@ bool CMainDlg::OnInitDialog() {
 
     m_login.StartFields();
     // The check lets the loop run while it waits, so it starts from the
-    // running loop, as the first thing that loop handles: running the loop
-    // from here, before it has started, upset the first loads of the pages.
+    // loop once the windows are made: running the loop from here, before
+    // the pages' first loads went out, upset them.
     m_ports.loop.Post(m_hWnd, UWM_STARTUP_VERSION_CHECK);
     return true;
 }

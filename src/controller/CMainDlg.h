@@ -4,6 +4,7 @@
 // session, receives the program's own window messages and carries out the
 // tray commands.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,11 +34,15 @@ public:
     CMainDlg(const CMainDlg&) = delete;
     CMainDlg& operator=(const CMainDlg&) = delete;
 
-    // Creates the window, runs the program until WM_CLOSE, then tears down.
+    // Puts up the tray item, makes the windows from the running loop, runs
+    // the program until WM_CLOSE, then tears down.
     void DoModal();
-    // Creates the window and the windows it owns (the settings window and
+    // Puts up the tray item and makes the windows (the settings window and
     // the toasts come on first need); the loop is not run.
     bool Create();
+    // DoModal's start: puts up the tray item and posts the making of the
+    // windows.
+    void Start();
     void OnDestroy();
 
     // Page events of the web client, and calls into it.
@@ -66,7 +71,14 @@ public:
     void OnMenuCommand(unsigned commandId) override;
 
 private:
+    void PutUpTrayItem();
+    // The engine, the login window, then the rest; false when the program
+    // cannot go on.
+    bool MakeWindowsStep();
     bool OnInitDialog();
+    // Keeps `call` for when the windows are made, if they are not yet:
+    // tray clicks and commands can come before.
+    bool HeldForWindows(std::function<void()> call);
     void EndDialog();
     void BringForward();
     void ShowWebClient();
@@ -128,5 +140,8 @@ private:
     bool m_checkingVersion = false;
     WindowHandle m_hWnd = 0;
     bool m_ended = false;
+    int m_windowsStep = 0;
+    bool m_windowsMade = false;
+    std::vector<std::function<void()>> m_heldForWindows;
     SignInSession m_session{m_ports, *this};
 };

@@ -29,6 +29,7 @@ std::vector<TrayMenuItem> CMainDlg::TrayMenu() const {
 }
 
 void CMainDlg::OnTrayClick(TrayClick click, Point at) {
+    if (HeldForWindows([this, click, at] { OnTrayClick(click, at); })) return;
     if (click == TrayClick::LeftUp) {
         RefreshTrayIcon();
         BringForward();
@@ -48,6 +49,9 @@ std::vector<TrayMenuItem> CMainDlg::OnMenuRequest() {
 }
 
 void CMainDlg::OnMenuCommand(unsigned commandId) {
+    // Quitting needs no window; the rest waits for them.
+    const bool quit = commandId == ID_QUIT || commandId == ID_QUIT_SIGNED_OUT;
+    if (!quit && HeldForWindows([this, commandId] { OnMenuCommand(commandId); })) return;
     switch (commandId) {
         case ID_QUIT:
         case ID_QUIT_SIGNED_OUT:
@@ -153,7 +157,16 @@ std::intptr_t CMainDlg::OnMessage(unsigned msg, std::uintptr_t wParam, std::intp
             if (wParam == 1) m_login.Show();
             break;
         case UWM_ACTIVATE:
+            if (HeldForWindows([this] { BringForward(); })) break;
             BringForward();
+            break;
+        case UWM_MAKE_WINDOWS:
+            // Without its engine the program cannot go on.
+            if (!MakeWindowsStep()) {
+                EndDialog();
+            } else if (!m_windowsMade) {
+                m_ports.loop.Post(m_hWnd, UWM_MAKE_WINDOWS);
+            }
             break;
         default:
             break;

@@ -134,6 +134,9 @@ public:
     // http address also the https origin on the same host name that the
     // site itself redirects a top-level page to.
     virtual void SetTrustedOrigin(const std::string& origin) {}
+    // Readies what the windows need (a factory that loads its engine on
+    // first use loads it now); false when no window can be made.
+    virtual bool Load() { return true; }
     virtual std::unique_ptr<IHtmlWindow> Create(const HtmlWindowDescription& spec,
                                                 IHtmlWindowEvents* events) = 0;
 };

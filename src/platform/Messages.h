@@ -15,6 +15,7 @@ enum : unsigned {
     UWM_NOTICE_DONE = 1022,
     UWM_ACTIVATE = 1023,
     UWM_STARTUP_VERSION_CHECK = 1024,
+    UWM_MAKE_WINDOWS = 1025,
 };
 
 enum : unsigned {

@@ -113,6 +113,8 @@ public:
 
 class FakeHtmlWindowFactory : public IHtmlWindowFactory {
 public:
+    bool Load() override { return loads; }
+    bool loads = true;  // false: as without the engine
     std::unique_ptr<IHtmlWindow> Create(const HtmlWindowDescription& spec,
                                         IHtmlWindowEvents* events) override;
     // Every window created, in order; null once the core destroyed it.

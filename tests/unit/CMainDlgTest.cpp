@@ -33,6 +33,46 @@ TEST_F(ControllerTest, CreatesItsWindowsHiddenInOrder) {
     EXPECT_EQ(fake.messageBox.owner, nullptr);
 }
 
+TEST_F(ControllerTest, WhatTheTrayItemIsAskedBeforeTheWindowsWaitsForThem) {
+    // Run from its loop, the controller makes its windows after the tray
+    // item is up; clicks and commands that come in between are kept.
+    dlg.Start();
+    EXPECT_TRUE(fake.tray.shown);
+    EXPECT_TRUE(fake.htmlWindows.created.empty());
+    EXPECT_EQ(fake.tray.RequestMenu().size(), 4u);
+    fake.tray.Click(TrayClick::RightUp);
+    fake.tray.ChooseCommand(ID_SETTINGS_SIGNED_OUT);
+    fake.loop.Post(dlg.Handle(), UWM_ACTIVATE);
+    EXPECT_EQ(fake.tray.Count(FakeTray::Op::Popup), 0);
+    fake.loop.Pump();
+    ASSERT_NE(Login(), nullptr);
+    EXPECT_EQ(fake.tray.Count(FakeTray::Op::Popup), 1);
+    EXPECT_NE(fake.htmlWindows.WithPage(CSettingFrm::kPageId), nullptr);
+    EXPECT_GT(Login()->foregroundCount, 0);
+    // Kept once: a later loop turn does not replay them.
+    fake.loop.Pump();
+    EXPECT_EQ(fake.tray.Count(FakeTray::Op::Popup), 1);
+}
+
+TEST_F(ControllerTest, WithoutItsEngineTheLoopEndsAndWhatWasAskedIsDropped) {
+    fake.htmlWindows.loads = false;
+    dlg.Start();
+    fake.tray.ChooseCommand(ID_SETTINGS_SIGNED_OUT);
+    fake.loop.Run();
+    EXPECT_TRUE(fake.loop.QuitRequested());
+    EXPECT_TRUE(fake.htmlWindows.created.empty());
+    dlg.OnDestroy();
+}
+
+TEST_F(ControllerTest, QuitBeforeTheWindowsEndsWithoutMakingThem) {
+    dlg.Start();
+    fake.tray.ChooseCommand(ID_QUIT_SIGNED_OUT);
+    EXPECT_TRUE(fake.loop.QuitRequested());
+    dlg.OnDestroy();
+    fake.loop.Pump();  // the making of the windows, still queued
+    EXPECT_TRUE(fake.htmlWindows.created.empty());
+}
+
 TEST_F(ControllerTest, ToastsAndSettingsWindowAreMadeOnFirstNeed) {
     Start();
     const auto made = [&](int page) { return fake.htmlWindows.AllWithPage(page).size(); };

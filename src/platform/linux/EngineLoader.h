@@ -20,6 +20,8 @@ public:
     EngineLoader(const EngineLoader&) = delete;
     EngineLoader& operator=(const EngineLoader&) = delete;
 
+    // Loads the module, if not yet; false when it could not be.
+    bool Load() override { return Engine() != nullptr; }
     // Null windows once the module could not be loaded, which ends the
     // program's start.
     std::unique_ptr<IHtmlWindow> Create(const HtmlWindowDescription& spec,
