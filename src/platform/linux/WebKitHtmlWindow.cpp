@@ -222,6 +222,9 @@ void WebKitHtmlWindow::BuildWindow(const HtmlWindowDescription& spec) {
     g_signal_connect(m_window, "key-press-event", G_CALLBACK(OnKeyPress), this);
     g_signal_connect(m_window, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(m_window, "notify::is-active", G_CALLBACK(OnActiveChanged), this);
+    // A toast is shown the moment its message comes: its X windows are
+    // made now, while it waits hidden, not at its first showing.
+    if (spec.notification) gtk_widget_realize(GTK_WIDGET(m_view));
 }
 
 void WebKitHtmlWindow::InstallScripts() {
