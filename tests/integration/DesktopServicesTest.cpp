@@ -1,5 +1,6 @@
 // The small desktop services on a real display and real files: work area,
-// clock, module path and sound.
+// clock, module path, how the engine module is opened, and sound.
+#include <dlfcn.h>
 #include <glib/gstdio.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -11,6 +12,7 @@
 #include <sstream>
 
 #include "platform/linux/CanberraSound.h"
+#include "platform/linux/EngineLoader.h"
 #include "platform/linux/GdkDesktop.h"
 #include "platform/linux/LocalClock.h"
 #include "platform/linux/ProcModulePath.h"
@@ -144,6 +146,36 @@ TEST(DesktopServicesTest, ModulePathNamesThisProgramAndTheWorkingDirectory) {
     EXPECT_EQ(module.WorkingDirectory(), "/");
     ASSERT_EQ(chdir(saved), 0);
     g_free(saved);
+}
+
+// The engine's libraries bind to their own symbols first only while the C
+// library's are the ones everybody calls: past a preloaded allocator or a
+// sanitizer's they would free memory that is not theirs.
+TEST(DesktopServicesTest, EngineModuleBindsItsOwnSymbolsFirstOnlyWithoutStandIns) {
+#if defined(__SANITIZE_ADDRESS__)
+    const int unchanged = 0;  // the sanitizer's runtime stands in for malloc
+#else
+    const int unchanged = RTLD_DEEPBIND;
+#endif
+    const char* saved = std::getenv("LD_PRELOAD");
+    const std::string kept = saved ? saved : "";
+    const struct {
+        const char* preload;
+        int deepBind;
+    } cases[] = {{nullptr, unchanged}, {"", unchanged}, {"/usr/lib/libjemalloc.so.2", 0}};
+    for (const auto& c : cases) {
+        if (c.preload)
+            g_setenv("LD_PRELOAD", c.preload, TRUE);
+        else
+            g_unsetenv("LD_PRELOAD");
+        const int flags = EngineModuleOpenFlags();
+        EXPECT_EQ(flags & RTLD_DEEPBIND, c.deepBind) << (c.preload ? c.preload : "(unset)");
+        EXPECT_EQ(flags & (RTLD_NOW | RTLD_LAZY), RTLD_NOW);
+    }
+    if (saved)
+        g_setenv("LD_PRELOAD", kept.c_str(), TRUE);
+    else
+        g_unsetenv("LD_PRELOAD");
 }
 
 TEST(DesktopServicesTest, SoundLogRecordsWhatWouldPlay) {

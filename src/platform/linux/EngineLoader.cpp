@@ -3,26 +3,35 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/linux/AppIcon.h"
 #include "platform/linux/EngineModule.h"
 
-namespace {
 // The engine's libraries look their own symbols up first. Loaded after the
 // program, they would otherwise search every library the program has
 // loaded, for each of their many thousand relocations, before their own:
 // half the dynamic linking of the UI process's start. What the module takes
 // from the program it still finds there, as it is not in the module's own
 // scope; what both define is code that does the same and type descriptions
-// that compare by name. The address sanitizer's runtime refuses such a
-// module; its builds load it the plain way.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kOwnSymbolsFirst = 0;
-#else
-constexpr int kOwnSymbolsFirst = RTLD_DEEPBIND;
-#endif
-}  // namespace
+// that compare by name.
+//
+// Not when something stands in for the C library: a preloaded library (a
+// memory checker's, a profiler's, another allocator) or a sanitizer's
+// runtime. The engine's libraries would call the C library's own functions
+// past it, and memory allocated by one and freed by the other would corrupt
+// the heap.
+int EngineModuleOpenFlags() {
+    const int plain = RTLD_NOW | RTLD_LOCAL;
+    const char* preload = std::getenv("LD_PRELOAD");
+    if (preload && *preload) return plain;
+    void* libc = dlopen("libc.so.6", RTLD_NOW | RTLD_NOLOAD);
+    if (!libc) return plain;
+    const bool standIn = dlsym(libc, "malloc") != dlsym(RTLD_DEFAULT, "malloc");
+    dlclose(libc);
+    return standIn ? plain : plain | RTLD_DEEPBIND;
+}
 
 EngineLoader::EngineLoader(std::vector<std::string> candidates, std::string dataDirectory,
                            std::string authorityFile)
@@ -41,9 +50,7 @@ IEngine* EngineLoader::Engine() {
     UseAppIcon();
     std::string reasons;
     for (const std::string& path : m_candidates) {
-        // RTLD_NOW: a module that does not fit this program is refused
-        // here, with the reason, rather than at some later call.
-        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | kOwnSymbolsFirst);
+        void* module = dlopen(path.c_str(), EngineModuleOpenFlags());
         if (!module) {
             reasons += std::string("\n") + dlerror();
             continue;

@@ -48,3 +48,8 @@ private:
 // (a tree installed under another prefix, a package unpacked elsewhere),
 // then beside the executable (the build tree), then the configured place.
 std::vector<std::string> EngineModuleCandidates(const std::string& executable);
+
+// How the module is opened: RTLD_NOW, so that a module that does not fit
+// this program is refused at once with the reason, and its own symbols
+// first unless something stands in for the C library's.
+int EngineModuleOpenFlags();
