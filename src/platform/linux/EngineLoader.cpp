@@ -12,7 +12,7 @@
 // The engine's libraries look their own symbols up first. Loaded after the
 // program, they would otherwise search every library the program has
 // loaded, for each of their many thousand relocations, before their own:
-// half the dynamic linking of the UI process's start. What the module takes
+// a third or more of the dynamic linking of the UI process's start. What the module takes
 // from the program it still finds there, as it is not in the module's own
 // scope; what both define is code that does the same and type descriptions
 // that compare by name.
@@ -49,8 +49,9 @@ IEngine* EngineLoader::Engine() {
     // while when it is not installed, and nothing before needs it.
     UseAppIcon();
     std::string reasons;
+    const int flags = EngineModuleOpenFlags();
     for (const std::string& path : m_candidates) {
-        void* module = dlopen(path.c_str(), EngineModuleOpenFlags());
+        void* module = dlopen(path.c_str(), flags);
         if (!module) {
             reasons += std::string("\n") + dlerror();
             continue;
