@@ -1,6 +1,7 @@
 #include "config/Settings.h"
 
 #include <climits>
+#include <utility>
 
 #include "config/Utf8.h"
 
@@ -36,6 +37,8 @@ SettingsAccess::SettingsAccess(IKeyValueStore& store, IProfileFile& profile, std
     : m_store(store), m_profile(profile), m_configPath(std::move(configPath)) {}
 
 std::string SettingsAccess::ReadSetting(const std::string& section, const std::string& key) {
+    for (const auto& [name, value] : m_held)
+        if (name == key) return value;
     const auto stored = m_store.Read(key);
     if (stored && Utf8Length(*stored) <= kMaxStoredChars) return *stored;
     std::string value = m_profile.Read(m_configPath, section, key);
@@ -45,7 +48,22 @@ std::string SettingsAccess::ReadSetting(const std::string& section, const std::s
 
 void SettingsAccess::WriteSetting(const std::string& section, const std::string& key,
                                   const std::string& value) {
-    m_store.Write(key, value);
+    if (!m_holding) {
+        m_store.Write(key, value);
+        return;
+    }
+    for (auto& [name, held] : m_held)
+        if (name == key) {
+            held = value;
+            return;
+        }
+    m_held.emplace_back(key, value);
+}
+
+bool SettingsAccess::Commit() {
+    m_holding = false;
+    if (m_held.empty()) return true;
+    return m_store.WriteAll(std::exchange(m_held, {}));
 }
 
 namespace {
@@ -136,6 +154,7 @@ void LoadSettings(IKeyValueStore& store, IProfileFile& profile, IModulePath& mod
                   AppSettingsRecord& settings) {
     settings.configPath = profile.Locate(ModuleDirectory(module));
     SettingsAccess access(store, profile, settings.configPath);
+    access.HoldWrites();
 
     settings.language = access.ReadSetting("COMMON", "language");
     if (settings.language.empty()) {
@@ -167,4 +186,5 @@ void LoadSettings(IKeyValueStore& store, IProfileFile& profile, IModulePath& mod
         settings.savedEmail.clear();
         access.WriteSetting("ETC", "email", "");
     }
+    access.Commit();
 }

@@ -27,6 +27,13 @@ public:
 
     SettingsAccess(IKeyValueStore& store, IProfileFile& profile, std::string configPath);
 
+    // From here until Commit, writes are held and then stored together:
+    // reading a first run's defaults rewrites the file once, not once for
+    // each of them (a synced write takes a while on a slow disk).
+    void HoldWrites() { m_holding = true; }
+    // Stores what was held; false when it could not be stored.
+    bool Commit();
+
     // The stored value; when it is missing or unreadable, the value from
     // config.ini (empty when absent), which is then stored.
     std::string ReadSetting(const std::string& section, const std::string& key);
@@ -38,6 +45,8 @@ private:
     IKeyValueStore& m_store;
     IProfileFile& m_profile;
     std::string m_configPath;
+    bool m_holding = false;
+    std::vector<std::pair<std::string, std::string>> m_held;
 };
 
 // The store and config.ini behind ReadSetting and WriteSetting for the rest

@@ -3,6 +3,8 @@
 // profile file that seeds them.
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // UI thread (and the start-up code before the loop runs).
 class IKeyValueStore {
@@ -12,6 +14,9 @@ public:
     virtual std::optional<std::string> Read(const std::string& name) = 0;
     // false when the value could not be stored; stored values stay intact.
     virtual bool Write(const std::string& name, const std::string& value) = 0;
+    // Stores all the values in one go, or none of them: one replacement of
+    // the stored file rather than one for each value.
+    virtual bool WriteAll(const std::vector<std::pair<std::string, std::string>>& values) = 0;
     virtual bool Delete(const std::string& name) = 0;
 };
 

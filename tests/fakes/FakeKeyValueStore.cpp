@@ -8,10 +8,17 @@ std::optional<std::string> FakeKeyValueStore::Read(const std::string& name) {
 }
 
 bool FakeKeyValueStore::Write(const std::string& name, const std::string& value) {
-    writes.emplace_back(name, value);
+    return WriteAll({{name, value}});
+}
+
+bool FakeKeyValueStore::WriteAll(const std::vector<std::pair<std::string, std::string>>& all) {
+    ++stores;
+    writes.insert(writes.end(), all.begin(), all.end());
     if (failWrites) return false;
-    values[name] = value;
-    unreadable.erase(name);
+    for (const auto& [name, value] : all) {
+        values[name] = value;
+        unreadable.erase(name);
+    }
     return true;
 }
 

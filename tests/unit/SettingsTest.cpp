@@ -44,6 +44,8 @@ TEST_F(LoadSettingsTest, FirstRunWithoutConfigFileStoresDefaultsAndEmptyValues) 
         {"preview", ""},    {"web_url", ""},       {"prov_ip", ""},
         {"prov_port", ""},  {"re_email", "FALSE"}, {"email", ""}};
     EXPECT_EQ(store.values, expected);
+    // All in one store: each store rewrites and syncs the file.
+    EXPECT_EQ(store.stores, 1);
 }
 
 TEST_F(LoadSettingsTest, ConfigFileSeedsTheStoreOnlyOnce) {
@@ -189,6 +191,26 @@ TEST(SettingsAccess, WriteIgnoresTheSectionAndReadPrefersTheStore) {
     EXPECT_EQ(store.values.at("alert"), "true");
     EXPECT_EQ(access.ReadSetting("SOUND", "alert"), "true");
     EXPECT_EQ(profile.reads, 0);
+}
+
+TEST(SettingsAccess, HeldWritesAreReadBackAndStoredTogetherAtTheCommit) {
+    FakeKeyValueStore store;
+    FakeProfileFile profile;
+    profile.files["/x/config.ini"] = "[SOUND]\nsound=2\n";
+    SettingsAccess access(store, profile, "/x/config.ini");
+    access.HoldWrites();
+    EXPECT_EQ(access.ReadSetting("SOUND", "sound"), "2");
+    access.WriteSetting("SOUND", "sound", "3");
+    access.WriteSetting("ETC", "email", "me@example.test");
+    EXPECT_EQ(access.ReadSetting("SOUND", "sound"), "3");
+    EXPECT_EQ(store.stores, 0);
+
+    EXPECT_TRUE(access.Commit());
+    EXPECT_EQ(store.stores, 1);
+    EXPECT_EQ(store.values,
+              (std::map<std::string, std::string>{{"sound", "3"}, {"email", "me@example.test"}}));
+    access.WriteSetting("ETC", "email", "");  // no longer held
+    EXPECT_EQ(store.stores, 2);
 }
 
 TEST(ProcessWideSettings, ReadAndWriteGoThroughTheStoreInUse) {

@@ -93,13 +93,21 @@ std::optional<std::string> KeyFileStore::Read(const std::string& name) {
 }
 
 bool KeyFileStore::Write(const std::string& name, const std::string& value) {
+    return WriteAll({{name, value}});
+}
+
+bool KeyFileStore::WriteAll(const std::vector<std::pair<std::string, std::string>>& values) {
     const Loaded loaded = Load(m_path);
     if (!loaded.file) return false;
-    // A file that already holds the value is left as it is, damaged or not:
-    // storing the same value again is no reason to rewrite it.
-    if (ValueIn(loaded.file.get(), name) == value) return true;
-    g_key_file_set_string(loaded.file.get(), kGroup, name.c_str(), value.c_str());
-    return Save(m_path, loaded);
+    // A file that already holds the values is left as it is, damaged or
+    // not: storing the same values again is no reason to rewrite it.
+    bool changed = false;
+    for (const auto& [name, value] : values) {
+        if (ValueIn(loaded.file.get(), name) == value) continue;
+        g_key_file_set_string(loaded.file.get(), kGroup, name.c_str(), value.c_str());
+        changed = true;
+    }
+    return !changed || Save(m_path, loaded);
 }
 
 bool KeyFileStore::Delete(const std::string& name) {

@@ -21,6 +21,7 @@ public:
 
     std::optional<std::string> Read(const std::string& name) override;
     bool Write(const std::string& name, const std::string& value) override;
+    bool WriteAll(const std::vector<std::pair<std::string, std::string>>& values) override;
     bool Delete(const std::string& name) override;
 
     const std::string& Path() const { return m_path; }
