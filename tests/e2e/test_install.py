@@ -151,9 +151,10 @@ class InstalledProgramTest(SignedInTest):
         login = self.desktop.x.create_resource_object("window", self.login)
         self.assertEqual(login.get_wm_class(),
                          ("murmel-alarm", desktop_entry["StartupWMClass"]))
-        # The window's icon is the installed one, by its name: only that has
-        # a 256-pixel image.
-        self.assertIn((256, 256), self.desktop.icon_sizes(self.login))
+        # The window's icon becomes the installed one, from the icon theme,
+        # once the first window is up: only that has a 256-pixel image.
+        wait_for(lambda: (256, 256) in self.desktop.icon_sizes(self.login),
+                 what="the installed icon on the login window")
 
         self.sign_in("demo@murmel.test", "demo1234")
         client = wait_for(self.web_client, timeout=40, what="web-client window")[0]

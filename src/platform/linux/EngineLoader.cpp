@@ -45,8 +45,7 @@ EngineLoader::~EngineLoader() = default;
 
 IEngine* EngineLoader::Engine() {
     if (m_engine || !m_failure.empty()) return m_engine.get();
-    // The windows' default icon is made here too: rendering it takes a
-    // while when it is not installed, and nothing before needs it.
+    // The windows' default icon is set here too: nothing before needs it.
     UseAppIcon();
     std::string reasons;
     const int flags = EngineModuleOpenFlags();
