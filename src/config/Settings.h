@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "config/AppSettings.h"
 #include "platform/SettingsStore.h"
