@@ -27,6 +27,7 @@ void CNotiHtmlDlg::Create(IHtmlWindowFactory& factory, IEventLoop& loop, IClock&
     m_top = 0;
     m_closeLabel = NotifyText(196);
     m_fillOk = false;
+    m_filled.clear();
     m_hMainWnd = mainWnd;
     HtmlWindowDescription spec;
     spec.resourceId = kPageId;
@@ -47,10 +48,14 @@ void CNotiHtmlDlg::Destroy() {
 }
 
 void CNotiHtmlDlg::PlaceAt(int left, int top) {
+    SetSlot(left, top);
+    HideWindow();
+}
+
+void CNotiHtmlDlg::SetSlot(int left, int top) {
     m_left = left;
     m_top = top;
     PutAtSlot();
-    HideWindow();
 }
 
 void CNotiHtmlDlg::PutAtSlot() {

@@ -25,8 +25,10 @@ public:
     // messages to mainWnd and reads the time of day from the clock.
     void Create(IHtmlWindowFactory& factory, IEventLoop& loop, IClock& clock, WindowHandle mainWnd);
     void Destroy();
-    // Puts the window at its slot; the slot never changes afterwards.
+    // Puts the window, hidden, at its slot.
     void PlaceAt(int left, int top);
+    // Moves the toast to another slot as it is, shown or not.
+    void SetSlot(int left, int top);
 
     // Reads the event data and fills the page; true when the toast has
     // something to show.
@@ -71,6 +73,8 @@ private:
     void Withdraw();
 
     std::unique_ptr<IHtmlWindow> m_window;
+    // What the page was last given to show.
+    StringList m_filled;
     IEventLoop* m_loop = nullptr;
     IClock* m_clock = nullptr;
     WindowHandle m_hWnd = 0;

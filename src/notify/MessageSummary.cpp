@@ -1,6 +1,7 @@
 #include "notify/MessageSummary.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "notify/CNotiHtmlDlg.h"
 #include "notify/MessageData.h"
@@ -110,7 +111,11 @@ bool CNotiHtmlDlg::FillToast(const std::string& data) {
 
     m_timeText = timeText;
     // A page still loading gets the message once it has loaded. One call
-    // fills the whole toast: with a full stack a message refills all five.
-    m_page.CallState(m_window.get(), "setToast", {m_closeLabel, sender, lines.front(), m_timeText});
+    // fills the whole toast, and none when the page shows it already: the
+    // engine keeps a little for every call made.
+    StringList fill{m_closeLabel, sender, lines.front(), m_timeText};
+    if (fill == m_filled) return true;
+    m_page.CallState(m_window.get(), "setToast", fill);
+    m_filled = std::move(fill);
     return true;
 }

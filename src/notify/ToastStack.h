@@ -31,8 +31,9 @@ public:
     const std::string& LastSessionId() const { return m_lastSessionId; }
     void SetLastSessionId(const std::string& id) { m_lastSessionId = id; }
 
-    CNotiHtmlDlg& operator[](std::size_t k) { return m_toasts[k]; }
-    const CNotiHtmlDlg& operator[](std::size_t k) const { return m_toasts[k]; }
+    // The toast in slot k, 0 lowest.
+    CNotiHtmlDlg& operator[](std::size_t k) { return m_toasts[m_slots[k]]; }
+    const CNotiHtmlDlg& operator[](std::size_t k) const { return m_toasts[m_slots[k]]; }
     auto begin() { return m_toasts.begin(); }
     auto end() { return m_toasts.end(); }
     auto begin() const { return m_toasts.begin(); }
@@ -45,5 +46,8 @@ private:
     WindowHandle m_owner = 0;
     bool m_made = false;
     std::array<CNotiHtmlDlg, kCount> m_toasts;
+    // Which toast stands in each slot, and where each slot is.
+    std::array<std::size_t, kCount> m_slots{};
+    std::array<Point, kCount> m_places{};
     std::string m_lastSessionId;
 };

@@ -34,9 +34,13 @@ protected:
         Host()->External("ScriptToApp", {"304", Message(n)});
         fake.loop.Pump();
     }
-    FakeHtmlWindow* Toast(int k) {
-        dlg.Toasts();
-        return fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId)[k];
+    // The toast in slot k.
+    FakeHtmlWindow* Toast(int k) { return static_cast<FakeHtmlWindow*>(dlg.Toasts()[k].Window()); }
+    std::size_t Fills() {
+        std::size_t n = 0;
+        for (FakeHtmlWindow* page : fake.htmlWindows.AllWithPage(CNotiHtmlDlg::kPageId))
+            n += CallsOf(page, "setToast").size();
+        return n;
     }
     // What each slot shows: the sender it was last given, "-" when hidden.
     std::string Stack() {
@@ -84,11 +88,16 @@ TEST_F(IncomingMessageTest, AFullStackMovesDownAndRestartsTheMovedToasts) {
     for (int n = 1; n <= 5; ++n) Arrives(n);
     EXPECT_EQ(Stack(), "m1 m2 m3 m4 m5");
     fake.loop.Advance(3000);
-    const int topHidden = Toast(4)->timesHidden;
+    const auto hides = [&] {
+        int n = 0;
+        for (int k = 0; k < ToastStack::kCount; ++k) n += Toast(k)->timesHidden;
+        return n;
+    };
+    const int hidden = hides();
     Arrives(6);
     EXPECT_EQ(Stack(), "m2 m3 m4 m5 m6");
     // The top toast takes the new message without being unmapped first.
-    EXPECT_EQ(Toast(4)->timesHidden, topHidden);
+    EXPECT_EQ(hides(), hidden);
     EXPECT_EQ(dlg.Toasts()[0].m_eventData, Message(2));
     fake.loop.Advance(4999);
     EXPECT_EQ(Stack(), "m2 m3 m4 m5 m6") << "each moved toast got five new seconds";
@@ -101,6 +110,31 @@ TEST_F(IncomingMessageTest, AFullStackMovesDownAndRestartsTheMovedToasts) {
     dlg.ShowNotification(R"({"sender":"a","msg":"image","msgtype":1})", 2);
     fake.loop.Pump();
     EXPECT_EQ(Stack(), "m2 m3 m4 m5 -");
+}
+
+TEST_F(IncomingMessageTest, AFullStackMovesItsWindowsAndFillsOnlyTheTopOne) {
+    LoadToastPages();
+    for (int n = 1; n <= 5; ++n) Arrives(n);
+    const std::size_t fills = Fills();
+    FakeHtmlWindow* lowest = Toast(0);
+    Arrives(6);
+    EXPECT_EQ(Stack(), "m2 m3 m4 m5 m6");
+    EXPECT_EQ(Fills(), fills + 1) << "the moved toasts keep their pages";
+    EXPECT_EQ(Toast(4), lowest) << "the dropped message's window takes the new one";
+    for (int k = 0; k < ToastStack::kCount; ++k) {
+        EXPECT_EQ(Toast(k)->GetRect(),
+                  (Rect{1042, 760 - 71 * (k + 1) - 5, 1270, 760 - 71 * k - 10}));
+        EXPECT_EQ(dlg.Toasts()[k].m_left, 1042);
+    }
+
+    // In a new minute the moved toasts show the time of the move, as the
+    // new one does.
+    fake.clock.now.minute += 1;
+    Arrives(7);
+    EXPECT_EQ(Stack(), "m3 m4 m5 m6 m7");
+    EXPECT_EQ(Fills(), fills + 1 + ToastStack::kCount);
+    for (int k = 0; k < ToastStack::kCount; ++k)
+        EXPECT_EQ(CallsOf(Toast(k), "setToast").back().at(3), "2 : 06 pm");
 }
 
 TEST_F(IncomingMessageTest, MovingDownAcrossAGapDuplicatesTheMessageBelowIt) {
