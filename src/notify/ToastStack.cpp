@@ -13,10 +13,10 @@ void ToastStack::Make() {
     // lowest, 5 pixels apart and 10 from the edges. Their places are fixed
     // for the life of the program; the toasts start in slots of their index.
     const Rect work = m_ports.desktop.WorkArea();
+    m_slots = InOrder();
     for (std::size_t k = 0; k < m_toasts.size(); ++k) {
         CNotiHtmlDlg& toast = m_toasts[k];
         toast.Create(m_ports.htmlWindows, m_ports.loop, m_ports.clock, m_owner);
-        m_slots[k] = k;
         m_places[k] = {work.right - 238, work.bottom - 71 * static_cast<int>(k + 1) - 5};
         toast.PlaceAt(m_places[k].x, m_places[k].y);
     }

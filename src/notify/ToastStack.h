@@ -46,8 +46,14 @@ private:
     WindowHandle m_owner = 0;
     bool m_made = false;
     std::array<CNotiHtmlDlg, kCount> m_toasts;
-    // Which toast stands in each slot, and where each slot is.
-    std::array<std::size_t, kCount> m_slots{};
+    // Which toast stands in each slot, and where each slot is. Each toast
+    // starts in the slot of its index.
+    static constexpr std::array<std::size_t, kCount> InOrder() {
+        std::array<std::size_t, kCount> slots{};
+        for (std::size_t k = 0; k < slots.size(); ++k) slots[k] = k;
+        return slots;
+    }
+    std::array<std::size_t, kCount> m_slots = InOrder();
     std::array<Point, kCount> m_places{};
     std::string m_lastSessionId;
 };
