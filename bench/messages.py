@@ -243,26 +243,38 @@ OWN = ("murmel-alarm", "WebKitWebProcess (own pages)")
 CLIENT = ("WebKitWebProcess (web client)",)
 
 
-def summarise(results, median, percentile):
-    first = results[0]
-    mapped = first["latency"]["mapped"]
-    painted = first["latency"]["painted"]
-    burst = first["burst"]
-    many = first["many"]
+def _figures(result):
+    """One run's message figures, before the medians over the runs."""
+    burst = result["burst"]
+    many = result["many"]
     return {
-        "toast_median_ms": median(mapped) * 1000,
-        "toast_p95_ms": percentile(mapped, 0.95) * 1000,
-        "toast_painted_median_ms": median(painted) * 1000,
-        "toast_painted_p95_ms": percentile(painted, 0.95) * 1000,
         "burst_taken_s": burst["taken_seconds"],
         "burst_toasts_shown": burst["toasts_shown"],
         "burst_after_minute_mib": burst["pss_minute_after"] - burst["pss_before"],
         "growth_1000_mib": many["pss_after"]["uss_mib"] - many["pss_before"]["uss_mib"],
-        "growth_1000_from_idle_mib": many["pss_after"]["total_mib"] - first["pss_idle_before"],
+        "growth_1000_from_idle_mib": many["pss_after"]["total_mib"] - result["pss_idle_before"],
         "growth_500_own_mib": _growth(many["pss_before"], many["pss_half"], OWN),
         "growth_1000_own_mib": _growth(many["pss_before"], many["pss_after"], OWN),
         "growth_1000_own_early_mib": _growth(many["pss_before"], many["pss_early"], OWN),
         "growth_1000_settled_s": many["settled_seconds"],
         "growth_1000_web_client_mib": _growth(many["pss_before"], many["pss_after"], CLIENT),
-        "first_toast_ms": (first.get("first_toast_seconds") or 0) * 1000,
+        "first_toast_ms": (result.get("first_toast_seconds") or 0) * 1000,
     }
+
+
+def summarise(results, median, percentile):
+    """Medians over the runs that had the message phase; the toast times are
+    pooled, every sample of every run counting once."""
+    mapped = [t for r in results for t in r["latency"]["mapped"]]
+    painted = [t for r in results for t in r["latency"]["painted"]]
+    per_run = [_figures(r) for r in results]
+    summary = {key: median([f[key] for f in per_run]) for key in per_run[0]}
+    summary["growth_1000_own_runs_mib"] = [round(f["growth_1000_own_mib"], 2) for f in per_run]
+    summary.update({
+        "toast_median_ms": median(mapped) * 1000,
+        "toast_p95_ms": percentile(mapped, 0.95) * 1000,
+        "toast_painted_median_ms": median(painted) * 1000,
+        "toast_painted_p95_ms": percentile(painted, 0.95) * 1000,
+        "message_runs": len(results),
+    })
+    return summary

@@ -30,6 +30,9 @@ def parse_args():
                         help="pause before each memory reading")
     parser.add_argument("--no-messages", action="store_true",
                         help="skip the message latency, burst and 1,000-message phase")
+    parser.add_argument("--message-runs", type=int,
+                        help="runs that take the message phase, from the first "
+                             "(default: every run, for medians of the growth)")
     parser.add_argument("--program", help="the program to measure (default BUILD/src/murmel-alarm)")
     parser.add_argument("--start-only", action="store_true",
                         help="only the start-up figures and the memory at the login form: "
@@ -229,6 +232,8 @@ def report(summary):
     for key, value in summary.items():
         if isinstance(value, (int, float)):
             log(f"  {key:32s} {value:10.3f}")
+    if summary.get("growth_1000_own_runs_mib"):
+        log(f"  own processes' growth by run (MiB): {summary['growth_1000_own_runs_mib']}")
     log("\ntargets")
     for key, label, limit, unit in TARGETS:
         if key in summary and summary[key] is not None:
@@ -247,6 +252,7 @@ def main():
         sys.exit(f"{program} is missing: cmake --preset release && "
                  "cmake --build --preset release")
     with_messages = not args.no_messages
+    message_runs = args.runs if args.message_runs is None else args.message_runs
     started = time.monotonic()
     info = {"machine": procs.machine(),
             "date": datetime.datetime.now(datetime.timezone.utc).isoformat(timespec="seconds"),
@@ -263,8 +269,7 @@ def main():
         # over both programs alike.
         if not args.no_bare and index % 2 == 0:
             bares.append(bare_run(bare, index + 1))
-        # The message phase needs one run only; it takes the first.
-        runs.append(one_run(program, index + 1, with_messages and index == 0))
+        runs.append(one_run(program, index + 1, with_messages and index < message_runs))
         if not args.no_bare and index % 2 == 1:
             bares.append(bare_run(bare, index + 1))
     summary = summarise(runs)
