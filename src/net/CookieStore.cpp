@@ -24,7 +24,6 @@ void Unlock(CURL*, curl_lock_data data, void* user) {
 
 SharedStore& Store() {
     static SharedStore* store = [] {
-        curl_global_init(CURL_GLOBAL_DEFAULT);
         auto* s = new SharedStore;
         s->share = curl_share_init();
         curl_share_setopt(s->share, CURLSHOPT_LOCKFUNC, Lock);
@@ -35,9 +34,6 @@ SharedStore& Store() {
     }();
     return *store;
 }
-
-// Set up before main, while the process has one thread only.
-[[maybe_unused]] const bool kStoreReady = (Store(), true);
 
 // The store reads a cookie as one line of tab-separated fields ending at the
 // first zero byte: a field holding a tab, a line end or a zero byte would

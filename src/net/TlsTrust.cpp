@@ -36,7 +36,7 @@ void ApplyTlsTrust(CURL* handle) {
     std::lock_guard<std::mutex> guard(blob.lock);
     if (blob.forPath != extra || blob.pem.empty()) {
         const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
-        std::string pem = info->cainfo ? ReadFile(info->cainfo) : std::string();
+        std::string pem = info && info->cainfo ? ReadFile(info->cainfo) : std::string();
         pem += "\n" + ReadFile(extra);
         blob.forPath = extra;
         blob.pem = std::move(pem);
