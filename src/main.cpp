@@ -22,6 +22,7 @@
 #include "platform/linux/IniProfileFile.h"
 #include "platform/linux/KeyFileStore.h"
 #include "platform/linux/LocalClock.h"
+#include "platform/linux/MallocTrim.h"
 #include "platform/linux/ProcModulePath.h"
 #include "platform/linux/SniTray.h"
 #include "platform/linux/TextDirection.h"
@@ -52,12 +53,14 @@ struct LinuxDesktop {
     GdkDesktop desktop;
     XdgAutostart autostart;
     DesktopNotificationPolicy notificationPolicy;
+    MallocTrim memory;
     Ports ports{loop,
                 engine,  // the HTML windows
                 dialogs, messageBox, tray,    store,     profile,
                 module,  *sound,     shell,   network,
                 engine,  // the browser session
-                clock,   language,   desktop, autostart, notificationPolicy};
+                clock,   language,   desktop, autostart, notificationPolicy,
+                memory};
 };
 }  // namespace
 

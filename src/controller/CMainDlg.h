@@ -49,7 +49,7 @@ public:
     void ScriptToApp(int code, const std::string& data);
     void CallAppToScript(int code, const std::string& data);
     // A new message.
-    void ShowNotification(const std::string& data, int mode) { m_toasts.Show(data, mode); }
+    void ShowNotification(const std::string& data, int mode);
 
     WindowHandle Handle() const { return m_hWnd; }
     SignInSession& Session() { return m_session; }
@@ -83,6 +83,9 @@ private:
     void BringForward();
     void ShowWebClient();
     void RefreshTrayIcon();
+    // Hands the memory freed by a burst of work back to the system once the
+    // program has been quiet a while; every call starts the wait again.
+    void ReleaseMemoryWhenQuiet();
     void DismissLogoutNotice();
     std::vector<TrayMenuItem> TrayMenu() const;
     void OnSignInOrOut();
@@ -108,7 +111,11 @@ private:
     }
     void ClearLoginFields(bool keepEmail) override { m_login.ClearFields(keepEmail); }
     void ShowLoginWindow() override { m_login.Show(); }
-    void HideLoginWindow() override { m_login.Hide(); }
+    // Hidden once signed in: the sign-in's garbage is handed back later.
+    void HideLoginWindow() override {
+        m_login.Hide();
+        ReleaseMemoryWhenQuiet();
+    }
     IHtmlWindow* WebClient() override { return m_host.Window(); }
     void TellWebClient(int code, const std::string& data) override { CallAppToScript(code, data); }
     void RefreshTray() override { RefreshTrayIcon(); }

@@ -10,6 +10,8 @@
 
 namespace {
 constexpr const char* kSignOutQuestion = "로그아웃 하시겠습니까?";
+// Long enough for a burst of messages and the toasts it shows to be over.
+constexpr unsigned kQuietBeforeReleaseMs = 10000;
 }  // namespace
 
 void CMainDlg::RefreshTrayIcon() {
@@ -113,7 +115,21 @@ void CMainDlg::DismissLogoutNotice() {
     if (host->CurrentUrl().find(kSignInPath) == std::string::npos) m_session.LoadSignInPage();
 }
 
+void CMainDlg::ShowNotification(const std::string& data, int mode) {
+    m_toasts.Show(data, mode);
+    ReleaseMemoryWhenQuiet();
+}
+
+void CMainDlg::ReleaseMemoryWhenQuiet() {
+    if (m_hWnd) m_ports.loop.SetTimer(m_hWnd, TIMER_RELEASE_MEMORY, kQuietBeforeReleaseMs);
+}
+
 void CMainDlg::OnTimer(unsigned id) {
+    if (id == TIMER_RELEASE_MEMORY) {
+        m_ports.loop.KillTimer(m_hWnd, TIMER_RELEASE_MEMORY);
+        m_ports.memory.ReleaseFreeMemory();
+        return;
+    }
     m_session.OnTimer(id);
 }
 

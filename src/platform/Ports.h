@@ -30,4 +30,5 @@ struct Ports {
     IDesktop& desktop;
     IAutostart& autostart;
     INotificationPolicy& notificationPolicy;
+    IMemory& memory;
 };

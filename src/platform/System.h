@@ -63,6 +63,14 @@ public:
     virtual std::vector<unsigned> LanguageIds() { return {LanguageId()}; }
 };
 
+class IMemory {
+public:
+    virtual ~IMemory() = default;
+    // Hands memory the program has freed back to the system, so that a burst
+    // of work does not leave the process larger once it is quiet again.
+    virtual void ReleaseFreeMemory() = 0;
+};
+
 class IDesktop {
 public:
     virtual ~IDesktop() = default;

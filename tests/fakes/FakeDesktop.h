@@ -39,6 +39,12 @@ public:
     LocalTime now{2026, 12, 9, 14, 5, 0};
 };
 
+class FakeMemory : public IMemory {
+public:
+    void ReleaseFreeMemory() override { ++released; }
+    int released = 0;
+};
+
 class FakeDisplayLanguage : public IDisplayLanguage {
 public:
     unsigned LanguageId() override { return id; }

@@ -30,9 +30,24 @@ struct FakePorts {
     FakeDesktop desktop;
     FakeAutostart autostart;
     FakeNotificationPolicy notificationPolicy;
+    FakeMemory memory;
 
-    Ports ports{loop,      htmlWindows,       dialogs, messageBox, tray,
-                store,     profile,           module,  sound,      shell,
-                network,   browser,           clock,   language,   desktop,
-                autostart, notificationPolicy};
+    Ports ports{loop,
+                htmlWindows,
+                dialogs,
+                messageBox,
+                tray,
+                store,
+                profile,
+                module,
+                sound,
+                shell,
+                network,
+                browser,
+                clock,
+                language,
+                desktop,
+                autostart,
+                notificationPolicy,
+                memory};
 };

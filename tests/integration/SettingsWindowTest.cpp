@@ -25,6 +25,7 @@
 #include "platform/linux/IniProfileFile.h"
 #include "platform/linux/KeyFileStore.h"
 #include "platform/linux/LocalClock.h"
+#include "platform/linux/MallocTrim.h"
 #include "platform/linux/ProcModulePath.h"
 #include "platform/linux/RecordingSound.h"
 #include "platform/linux/WebKitBrowserSession.h"
@@ -106,15 +107,30 @@ protected:
     GdkDesktop desktop;
     XdgAutostart autostart;
     FakeNotificationPolicy notificationPolicy;
+    MallocTrim memory;
     CSettingFrm frm;
 };
 
 TEST_F(SettingsWindowTest, OpensFillsPlaysAndSaves) {
     RecordingSound recorder(soundLog);
-    Ports ports{loop,      htmlWindows,       dialogs, messageBox, tray,
-                store,     profile,           module,  recorder,   shell,
-                network,   browser,           clock,   language,   desktop,
-                autostart, notificationPolicy};
+    Ports ports{loop,
+                htmlWindows,
+                dialogs,
+                messageBox,
+                tray,
+                store,
+                profile,
+                module,
+                recorder,
+                shell,
+                network,
+                browser,
+                clock,
+                language,
+                desktop,
+                autostart,
+                notificationPolicy,
+                memory};
     frm.Create(ports, 1);
     ASSERT_NE(frm.Window(), nullptr);
     // A choice with no sound was put right in the file at once.

@@ -126,7 +126,8 @@ TEST_F(ToastStackTest, SixMessagesFillTheStackAndMoveItDown) {
                 fake.language,
                 desktop,
                 fake.autostart,
-                fake.notificationPolicy};
+                fake.notificationPolicy,
+                fake.memory};
     CMainDlg dlg(ports);
     ASSERT_TRUE(dlg.Create());
     ASSERT_TRUE(RunUntil([&] {

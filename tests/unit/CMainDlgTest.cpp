@@ -252,3 +252,25 @@ TEST_F(ControllerTest, ActivationBringsTheSignInWindowForwardWhenSignedOut) {
     EXPECT_FALSE(Login()->visible);
     EXPECT_TRUE(Host()->visible);
 }
+
+TEST_F(ControllerTest, MemoryIsHandedBackOnceASignInOrABurstIsOver) {
+    Start();
+    SignInAs("t1");
+    fake.loop.Advance(9999);
+    EXPECT_EQ(fake.memory.released, 0);
+    fake.loop.Advance(1);
+    EXPECT_EQ(fake.memory.released, 1);
+    // Every message of a burst starts the wait again: one release, after it.
+    for (int i = 0; i < 30; ++i) {
+        dlg.ShowNotification(R"({"sender":"Ada","message":"Hi","sessionId":"c1"})", 2);
+        fake.loop.Advance(500);
+    }
+    EXPECT_EQ(fake.memory.released, 1);
+    fake.loop.Advance(9500);
+    EXPECT_EQ(fake.memory.released, 2);
+    // Quiet from then on: no timer wakes the program for it.
+    EXPECT_FALSE(fake.loop.HasTimer(dlg.Handle(), TIMER_RELEASE_MEMORY));
+    fake.loop.Advance(60000);
+    EXPECT_EQ(fake.memory.released, 2);
+    dlg.OnDestroy();
+}
