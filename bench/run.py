@@ -115,13 +115,17 @@ def signed_in_phase(run, result, index, with_messages):
     end = time.monotonic()
     span = end - t0
     after = procs.cpu_ticks({**watched, **run.processes()})
+    # The same memory at the end of the quiet minute: what the program keeps
+    # once the sign-in's work is over.
+    result["pss_idle_end"] = run.memory()
     result["idle_cpu_seconds"] = procs.cpu_seconds_between(before, after)
     result["idle_cpu_share"] = result["idle_cpu_seconds"] / span
     result["idle_cpu_late_share"] = procs.cpu_seconds_between(half, after) / (end - t_half)
     result["idle_helper_cpu_seconds"] = procs.cpu_seconds_between(
         helpers_before, procs.cpu_ticks(helpers))
     log(f"run {index}: PSS login {result['pss_login']['total_mib']:.1f} MiB, idle "
-        f"{result['pss_idle']['total_mib']:.1f} MiB, idle CPU "
+        f"{result['pss_idle']['total_mib']:.1f} MiB "
+        f"({result['pss_idle_end']['total_mib']:.1f} a minute later), idle CPU "
         f"{result['idle_cpu_seconds']:.3f} s in {span:.0f} s "
         f"({result['idle_cpu_late_share'] * 100:.2f} % in its second half)")
     first_toast = messages.available(run) if with_messages else None
@@ -200,6 +204,8 @@ def summarise(runs):
         "pss_idle_mib": median(pick("pss_idle", "total_mib")),
         "uss_idle_mib": median(pick("pss_idle", "uss_mib")),
         "rss_idle_mib": median(pick("pss_idle", "rss_mib")),
+        "pss_idle_end_mib": median(pick("pss_idle_end", "total_mib")),
+        "uss_idle_end_mib": median(pick("pss_idle_end", "uss_mib")),
         "other_webkit_processes_idle": median(pick("pss_idle", "foreign_webkit")),
         "helpers_idle_mib": median(pick("pss_idle", "helpers_mib")),
         "idle_cpu_seconds": median(pick("idle_cpu_seconds")),
