@@ -80,9 +80,12 @@ class Desktop:
     # -- the pieces of the desktop -------------------------------------
     def _start_x(self):
         r, w = os.pipe()
+        # No auto-repeat: on a loaded machine xdotool can be held up between
+        # a key's press and its release for longer than the repeat delay,
+        # and the server then types the letter twice.
         xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(w), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
-             "-nolisten", "tcp"], pass_fds=(w,), stderr=subprocess.DEVNULL)
+             "-nolisten", "tcp", "-r"], pass_fds=(w,), stderr=subprocess.DEVNULL)
         os.close(w)
         number = b""
         while not number.endswith(b"\n"):
