@@ -216,12 +216,15 @@ void WebKitHtmlWindow::BuildWindow(const HtmlWindowDescription& spec) {
         gtk_window_set_focus_on_map(window, FALSE);
     }
     gtk_window_set_keep_above(window, spec.topmost);
+    m_topmost = spec.topmost;
     gtk_container_add(GTK_CONTAINER(m_window), GTK_WIDGET(m_view));
     gtk_widget_show(GTK_WIDGET(m_view));
     if (spec.width > 0 && spec.height > 0) Resize(spec.width, spec.height);
     g_signal_connect(m_window, "key-press-event", G_CALLBACK(OnKeyPress), this);
     g_signal_connect(m_window, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(m_window, "notify::is-active", G_CALLBACK(OnActiveChanged), this);
+    g_signal_connect(m_window, "configure-event", G_CALLBACK(OnConfigure), this);
+    g_signal_connect(m_window, "unmap", G_CALLBACK(OnUnmap), this);
     // A toast is shown the moment its message comes: its X windows are
     // made now, while it waits hidden, not at its first showing.
     if (spec.notification) gtk_widget_realize(GTK_WIDGET(m_view));

@@ -5,7 +5,9 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "desktop/CrashLoopGuard.h"
 #include "platform/HtmlWindow.h"
@@ -107,6 +109,8 @@ private:
     static gboolean OnButtonRelease(GtkWidget*, GdkEventButton*, gpointer);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer);
     static void OnActiveChanged(GObject*, GParamSpec*, gpointer);
+    static gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer);
+    static void OnUnmap(GtkWidget*, gpointer);
 
     static inline IHtmlWindowEvents s_noEvents;
     IHtmlWindowEvents* m_events;
@@ -132,6 +136,9 @@ private:
     bool m_committed = false;
     CrashLoopGuard m_crashGuard;
     bool m_resizable = false;
+    std::optional<bool> m_topmost;
+    // Where the shown window was last sent, until it is seen elsewhere.
+    std::optional<std::pair<int, int>> m_placedAt;
     int m_width = 0;
     int m_height = 0;
     int m_ellipseWidth = 0;
