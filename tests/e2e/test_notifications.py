@@ -7,7 +7,7 @@ import shutil
 import time
 import unittest
 
-from Xlib import X
+from Xlib import X, Xatom
 from Xlib.protocol import event as xevent
 
 from desktop import WORK_AREA, wait_for
@@ -34,6 +34,18 @@ class Notifications(SignedInTest):
         return sorted(((w["x"], w["y"]) for w in self.desktop.windows(pid=self.proc.pid)
                        if w["mapped"] and (w["width"], w["height"]) == TOAST),
                       key=lambda p: -p[1])
+
+    def toast_states(self):
+        """The window manager's states of each shown toast, by name."""
+        x = self.desktop.x
+        shown = [w for w in self.desktop.windows(pid=self.proc.pid)
+                 if w["mapped"] and (w["width"], w["height"]) == TOAST]
+        states = []
+        for w in shown:
+            prop = x.create_resource_object("window", w["id"]).get_full_property(
+                x.intern_atom("_NET_WM_STATE"), Xatom.ATOM)
+            states.append({x.get_atom_name(a) for a in (prop.value if prop else [])})
+        return states
 
     def close_window(self, window_id):
         """Asks the window manager to close the window, as its close box does."""
@@ -80,6 +92,16 @@ class Notifications(SignedInTest):
         self.assertIn("data=conv-bo", received[-1]["query"])
         self.assertEqual(len(self.toasts()), 1)
         self.save_screenshot("notification-opened")
+
+        # With the web client out of sight again and the stack closed, the
+        # next message shows the lowest toast again, still kept above.
+        self.close_window(client["id"])
+        wait_for(lambda: not self.web_client(), what="web client hidden again")
+        wait_for(lambda: not self.toasts(), what="toasts closed")
+        self.service.message("Cy Dahl", "Still there?", "conv-cy")
+        self.assertEqual(wait_for(self.toasts, what="toast again"), [slot0])
+        wait_for(lambda: [s for s in self.toast_states() if "_NET_WM_STATE_ABOVE" in s],
+                 what="toast kept above")
 
 
 if __name__ == "__main__":
