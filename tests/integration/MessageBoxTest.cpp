@@ -189,4 +189,39 @@ TEST_F(MessageBoxTest, ABoxKeepsClicksFromItsOwnerAndFromNoOtherWindow) {
     box.SetOwnerWindow(nullptr);
 }
 
+TEST_F(MessageBoxTest, AnOwnerThatComesWhileTheBoxIsUpFindsItModalToIt) {
+    GtkWindow* owner = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
+    GtkMessageBox box;
+    box.SetOwnerWindow(owner);
+    struct Seen {
+        GtkWindow* owner;
+        bool modalBefore = true;
+        bool modalAfter = false;
+        int tries = 0;
+    } seen{owner};
+    // Once the box is on screen, its owner is shown; then the box is answered.
+    g_timeout_add(
+        20,
+        [](gpointer data) -> gboolean {
+            auto* s = static_cast<Seen*>(data);
+            GtkWindow* dialog = FindVisibleWindow(GTK_TYPE_MESSAGE_DIALOG, "Murmel Alarm");
+            if ((!dialog || !gtk_widget_get_mapped(GTK_WIDGET(dialog))) && ++s->tries < 1000)
+                return G_SOURCE_CONTINUE;
+            if (!dialog) return G_SOURCE_REMOVE;
+            s->modalBefore = gtk_window_get_modal(dialog);
+            gtk_widget_show(GTK_WIDGET(s->owner));
+            s->modalAfter =
+                gtk_window_get_modal(dialog) && gtk_window_get_transient_for(dialog) == s->owner;
+            gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+            return G_SOURCE_REMOVE;
+        },
+        &seen);
+    EXPECT_EQ(box.Show("Open", "Murmel Alarm", MessageBoxButtons::Ok, MessageBoxIcon::None),
+              MessageBoxAnswer::Ok);
+    EXPECT_FALSE(seen.modalBefore);  // nothing of it was on screen to block
+    EXPECT_TRUE(seen.modalAfter);
+    box.SetOwnerWindow(nullptr);
+    gtk_widget_destroy(GTK_WIDGET(owner));
+}
+
 }  // namespace
