@@ -136,7 +136,7 @@ private:
     bool m_committed = false;
     CrashLoopGuard m_crashGuard;
     bool m_resizable = false;
-    std::optional<bool> m_topmost;
+    bool m_topmost = false;  // as last asked of the window manager
     // Where the shown window was last sent, until it is seen elsewhere.
     std::optional<std::pair<int, int>> m_placedAt;
     int m_width = 0;
