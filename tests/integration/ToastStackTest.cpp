@@ -227,7 +227,7 @@ TEST_F(ToastStackTest, AToastRunsOutAndAnswersPressesAndKeys) {
     EXPECT_TRUE(controller.received.empty());
 }
 
-TEST_F(ToastStackTest, ALoneSurrogateInAMessageStillReplacesTheWholeToast) {
+TEST_F(ToastStackTest, EveryFillReplacesTheWholeToast) {
     GlibEventLoop loop;
     LocalClock clock;
     Controller controller;
@@ -251,6 +251,13 @@ TEST_F(ToastStackTest, ALoneSurrogateInAMessageStillReplacesTheWholeToast) {
         ASSERT_TRUE(RunUntil([&] { return PageText(toast.Window(), "send_msg") == c.text; }));
         EXPECT_EQ(PageText(toast.Window(), "sender"), c.sender);
     }
+    // The texts change in place; a span left without its text gets it back.
+    const auto refilled =
+        Call(*toast.Window(), "eval",
+             {"document.getElementById('sender').textContent = ''; setSender('Di'); "
+              "document.getElementById('sender').childNodes.length + ':' + "
+              "document.getElementById('sender').textContent"});
+    EXPECT_EQ(refilled ? refilled->value : "", "1:Di");
 }
 
 int main(int argc, char** argv) {
