@@ -117,14 +117,15 @@ MessageBoxAnswer GtkMessageBox::Show(const std::string& text, const std::string&
     // manager knows no window for the box to belong to.
     GtkWindowGroup* group = m_owner ? m_group : gtk_window_group_new();
     gtk_window_group_add_window(group, window);
-    gulong ownerComes = 0;
     if (m_owner && gtk_widget_get_realized(GTK_WIDGET(m_owner))) {
         ModalTo(GTK_WIDGET(m_owner), window);
     } else if (m_owner) {
         // An owner that comes on screen while the box is up (the login
         // window whose page loaded late) would take the keyboard from it:
-        // the box becomes modal to it before it is mapped.
-        ownerComes = g_signal_connect(m_owner, "realize", G_CALLBACK(ModalTo), window);
+        // the box becomes modal to it before it is mapped. The handler goes
+        // with the box, whatever becomes of the owner meanwhile.
+        g_signal_connect_object(m_owner, "realize", G_CALLBACK(ModalTo), window,
+                                static_cast<GConnectFlags>(0));
     }
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), set.defaultResponse);
     if (GtkWidget* button =
@@ -139,7 +140,6 @@ MessageBoxAnswer GtkMessageBox::Show(const std::string& text, const std::string&
     g_main_loop_run(run.loop);
     g_main_loop_unref(run.loop);
     g_signal_handlers_disconnect_by_data(dialog, &run);
-    if (ownerComes && m_owner) g_signal_handler_disconnect(m_owner, ownerComes);
     gtk_widget_destroy(dialog);
     if (group != m_group) g_object_unref(group);
     switch (run.response) {
