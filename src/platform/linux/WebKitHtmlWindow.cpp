@@ -457,9 +457,14 @@ void WebKitHtmlWindow::HandleMessage(const std::string& json) {
     } else if (message->kind == "drag" && message->top) {
         const bool handle = std::find(m_dragHandles.begin(), m_dragHandles.end(), message->id) !=
                             m_dragHandles.end();
-        if (handle && m_press.button == 1)
+        if (handle && m_press.button == 1) {
+            // The place is the user's from here: the next move is sent even
+            // if it asks for the place last asked for, whose configure event
+            // may come after the drag's.
+            m_placedAt.reset();
             gtk_window_begin_move_drag(Window(), m_press.button, m_press.rootX, m_press.rootY,
                                        m_press.time);
+        }
     }
 }
 
