@@ -13,17 +13,19 @@
 #include "platform/linux/WindowShape.h"
 
 namespace {
-// Runs a page's global function by name. The outcome is an object, never a
-// rejection, so a missing function and a throwing one stay apart.
+// Runs a page's global function by name. The outcome is one string, never a
+// rejection, so a missing function and a throwing one stay apart: its first
+// letter says how the call went ('o'k, 'n'ot found, 't'hrew), the rest is
+// the value or the message. A string is the cheapest answer to carry back
+// and read, and a toast is filled with a call at every message.
 constexpr const char* kCallWrapper = R"JS(
 const f = globalThis[name];
-if (typeof f !== 'function') return { status: 'notfound' };
+if (typeof f !== 'function') return 'n';
 try {
   const v = f.apply(globalThis, JSON.parse(args));
-  return { status: 'ok', value: (v === undefined || v === null) ? '' : String(v) };
+  return 'o' + ((v === undefined || v === null) ? '' : String(v));
 } catch (e) {
-  return { status: 'threw',
-           message: String(e && e.message !== undefined ? e.message : e) };
+  return 't' + String(e && e.message !== undefined ? e.message : e);
 })JS";
 
 // Fills the inputs of the top document by name attribute, in document order,
@@ -32,11 +34,11 @@ constexpr const char* kFillForm = R"JS(
 const wanted = JSON.parse(names), given = JSON.parse(values);
 for (const input of document.getElementsByTagName('input')) {
   const name = input.getAttribute('name');
-  if (name === submit) { input.click(); return { status: 'ok', value: 'true' }; }
+  if (name === submit) { input.click(); return 'otrue'; }
   const at = wanted.indexOf(name);
   if (at >= 0 && at < given.length) input.value = given[at];
 }
-return { status: 'ok', value: 'false' };)JS";
+return 'ofalse';)JS";
 
 Json::Value ToJson(const StringList& list) {
     Json::Value array(Json::arrayValue);
@@ -75,15 +77,11 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-std::string PropertyText(JSCValue* object, const char* name) {
-    JSCValue* value = jsc_value_object_get_property(object, name);
-    std::string text;
-    if (value && jsc_value_is_string(value)) {
-        gchar* s = jsc_value_to_string(value);
-        text = s;
-        g_free(s);
-    }
-    if (value) g_object_unref(value);
+std::string StringText(JSCValue* value) {
+    if (!jsc_value_is_string(value)) return {};
+    gchar* s = jsc_value_to_string(value);
+    std::string text = s;
+    g_free(s);
     return text;
 }
 
@@ -113,18 +111,23 @@ void CallFinished(GObject* source, GAsyncResult* async, gpointer data) {
         return;
     }
     ScriptResult result;
-    const std::string status = PropertyText(value, "status");
-    if (status == "ok") {
-        result.value = PropertyText(value, "value");
-    } else if (status == "notfound") {
-        result.status = ScriptResult::Status::NotFound;
-    } else if (status == "threw") {
-        result.status = ScriptResult::Status::Threw;
-        result.message = PropertyText(value, "message");
-    } else {
-        result.status = ScriptResult::Status::Failed;
-    }
+    const std::string answer = StringText(value);
     g_object_unref(value);
+    const std::string rest = answer.empty() ? std::string() : answer.substr(1);
+    switch (answer.empty() ? '\0' : answer[0]) {
+        case 'o':
+            result.value = rest;
+            break;
+        case 'n':
+            result.status = ScriptResult::Status::NotFound;
+            break;
+        case 't':
+            result.status = ScriptResult::Status::Threw;
+            result.message = rest;
+            break;
+        default:
+            result.status = ScriptResult::Status::Failed;
+    }
     Finish(pending, result);
 }
 
