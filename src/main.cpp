@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     // through XWayland.
     gdk_set_allowed_backends("x11");
     // GL and WebKit's memory pressure monitor off, for us alone.
-    UseEngineEnvironment();
+    UseEngineEnvironment(ProcModulePath().ExecutablePath());
     // The windows' WM_CLASS is what the desktop entry's StartupWMClass names,
     // whatever the executable is called.
     g_set_prgname("murmel-alarm");

@@ -259,16 +259,18 @@ class Desktop:
 
     # -- the program ---------------------------------------------------
     def install_program(self, binary, config_ini=None):
-        """Copies the program into a fresh folder, with its engine module
-        and its config.ini."""
+        """Copies the program into a fresh folder, with its engine module,
+        its EGL driver and its config.ini."""
         folder = os.path.join(self.root, "program")
         os.makedirs(folder, exist_ok=True)
         target = os.path.join(folder, "murmel-alarm")
         shutil.copy2(binary, target)
-        # Builds from before the engine became a module have none.
-        engine = os.path.join(os.path.dirname(binary), "murmel-engine.so")
-        if os.path.exists(engine):
-            shutil.copy2(engine, folder)
+        # Builds from before the engine became a module have none, nor
+        # those from before the driver.
+        for name in ("murmel-engine.so", "murmel-no-gl.so", "murmel-no-gl.json"):
+            path = os.path.join(os.path.dirname(binary), name)
+            if os.path.exists(path):
+                shutil.copy2(path, folder)
         if config_ini is not None:
             with open(os.path.join(folder, "config.ini"), "w") as f:
                 f.write(config_ini)

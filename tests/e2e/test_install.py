@@ -33,6 +33,8 @@ def installed_files(man_page):
     files = {
         "bin/murmel-alarm",
         "lib/murmel-alarm/murmel-engine.so",
+        "lib/murmel-alarm/murmel-no-gl.so",
+        "lib/murmel-alarm/murmel-no-gl.json",
         f"share/applications/{APP_ID}.desktop",
         f"share/metainfo/{APP_ID}.metainfo.xml",
         f"share/man/man1/{man_page}",

@@ -10,6 +10,32 @@ from desktop import Desktop, WORK_AREA, wait_for
 from support import ProgramTest, LOGIN_TITLE
 
 
+def processes_of(pid):
+    """The program and every process below it."""
+    parents = {}
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open(f"/proc/{entry}/stat") as stat:
+                    parents[int(entry)] = int(stat.read().rsplit(")", 1)[1].split()[1])
+            except (OSError, IndexError, ValueError):
+                pass  # ended meanwhile
+    found, todo = [], [pid]
+    while todo:
+        current = todo.pop()
+        found.append(current)
+        todo += [child for child, parent in parents.items() if parent == current]
+    return found
+
+
+def mapped_files(pid):
+    try:
+        with open(f"/proc/{pid}/maps") as maps:
+            return {os.path.basename(line.split()[-1]) for line in maps if "/" in line}
+    except OSError:
+        return set()
+
+
 class FirstStart(ProgramTest):
     def test_login_window_is_centred_in_the_work_area_once_its_page_loaded(self):
         proc = self.start_program()
@@ -36,6 +62,14 @@ class FirstStart(ProgramTest):
         # renderer is loaded for it.
         with open(f"/proc/{proc.pid}/maps") as maps:
             self.assertEqual([m.split()[-1] for m in maps if "librsvg" in m], [])
+        # The processes that bring EGL up, this one and both web processes,
+        # have our driver that offers no GL, and none has the desktop's.
+        def everyone():
+            found = [mapped_files(pid) for pid in processes_of(proc.pid)]
+            return found if sum("murmel-no-gl.so" in files for files in found) >= 3 else None
+
+        for files in wait_for(everyone, what="our EGL driver in three processes"):
+            self.assertEqual([f for f in files if "libEGL_mesa" in f or "_dri.so" in f], [])
 
     def test_keys_that_would_reload_or_close_the_page_do_nothing(self):
         proc = self.start_program()

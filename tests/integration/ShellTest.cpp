@@ -45,7 +45,9 @@ protected:
                "{ echo \"GDK_GL=${GDK_GL-unset}\"\n"
                "  echo \"WEBKIT_DISABLE_DMABUF_RENDERER=${WEBKIT_DISABLE_DMABUF_RENDERER-unset}\"\n"
                "  echo \"WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR="
-               "${WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR-unset}\"; } > \"$out.env\"\n"
+               "${WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR-unset}\"\n"
+               "  echo \"__EGL_VENDOR_LIBRARY_FILENAMES="
+               "${__EGL_VENDOR_LIBRARY_FILENAMES-unset}\"; } > \"$out.env\"\n"
                "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$out.tmp\"\n"
                "mv \"$out.tmp\" \"$out.args\"\n";
         g_chmod(s_script.c_str(), 0755);
@@ -142,13 +144,24 @@ TEST_F(ShellTest, AddressesThatWouldBeOptionsAreRefused) {
 TEST_F(ShellTest, TheBrowserGetsTheUsersEnvironmentNotOurEngineSettings) {
     g_unsetenv("GDK_GL");
     g_unsetenv("WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR");
+    g_unsetenv("__EGL_VENDOR_LIBRARY_FILENAMES");
+    g_unsetenv("__EGL_VENDOR_LIBRARY_DIRS");
     g_setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "0", TRUE);  // the user's own
-    UseEngineEnvironment();
+    // A program whose EGL driver has no library beside its file does not
+    // name it; one with both does.
+    const std::string program = Env("XDG_DATA_HOME") + "/program";
+    g_mkdir_with_parents(program.c_str(), 0700);
+    std::ofstream(program + "/murmel-no-gl.json") << "{}";
+    UseEngineEnvironment(program + "/murmel-alarm");
+    EXPECT_EQ(g_getenv("__EGL_VENDOR_LIBRARY_FILENAMES"), nullptr);
+    std::ofstream(program + "/murmel-no-gl.so") << "";
+    UseEngineEnvironment(program + "/murmel-alarm");
+    EXPECT_EQ(Env("__EGL_VENDOR_LIBRARY_FILENAMES"), program + "/murmel-no-gl.json");
     EXPECT_STREQ(g_getenv("GDK_GL"), "disable");
     EXPECT_STREQ(g_getenv("WEBKIT_DISABLE_DMABUF_RENDERER"), "0");
     const std::string expected =
         "GDK_GL=unset\nWEBKIT_DISABLE_DMABUF_RENDERER=0\n"
-        "WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR=unset\n";
+        "WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR=unset\n__EGL_VENDOR_LIBRARY_FILENAMES=unset\n";
 
     ASSERT_TRUE(m_shell.OpenUrl("https://127.0.0.1/default"));
     ASSERT_FALSE(BrowserRun().empty());

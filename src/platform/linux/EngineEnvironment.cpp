@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include "platform/linux/EngineLoader.h"
+
 namespace {
 
 StringList g_set;
@@ -24,14 +26,33 @@ constexpr Variable kVariables[] = {
     {"WEBKIT_DISABLE_MEMORY_PRESSURE_MONITOR", "1"},
 };
 
+void Use(const char* name, const char* value) {
+    if (g_getenv(name)) return;
+    g_setenv(name, value, TRUE);
+    g_set.emplace_back(name);
+}
+
+// Without it, WebKit's EGL display in this process and in each web process
+// loads the desktop's GL driver: with Mesa some 20 MiB a process and a few
+// dozen milliseconds of its start, for GL that no view of ours uses. A user
+// who names EGL drivers of their own keeps them.
+void UseNoGlDriver(const std::string& executable) {
+    if (g_getenv("__EGL_VENDOR_LIBRARY_FILENAMES") || g_getenv("__EGL_VENDOR_LIBRARY_DIRS")) return;
+    for (const std::string& file : ModuleFileCandidates(executable, "murmel-no-gl.json")) {
+        const std::string directory = file.substr(0, file.rfind('/'));
+        if (g_file_test(file.c_str(), G_FILE_TEST_IS_REGULAR) &&
+            g_file_test((directory + "/murmel-no-gl.so").c_str(), G_FILE_TEST_IS_REGULAR)) {
+            Use("__EGL_VENDOR_LIBRARY_FILENAMES", file.c_str());
+            return;
+        }
+    }
+}
+
 }  // namespace
 
-void UseEngineEnvironment() {
-    for (const Variable& variable : kVariables) {
-        if (g_getenv(variable.name)) continue;
-        g_setenv(variable.name, variable.value, TRUE);
-        g_set.emplace_back(variable.name);
-    }
+void UseEngineEnvironment(const std::string& executable) {
+    for (const Variable& variable : kVariables) Use(variable.name, variable.value);
+    UseNoGlDriver(executable);
 }
 
 const StringList& EngineVariablesSet() {

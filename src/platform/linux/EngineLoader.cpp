@@ -100,7 +100,11 @@ void EngineLoader::EndSession(std::function<void()> done) {
 }
 
 std::vector<std::string> EngineModuleCandidates(const std::string& executable) {
-    const std::string name = kEngineModuleName;
+    return ModuleFileCandidates(executable, kEngineModuleName);
+}
+
+std::vector<std::string> ModuleFileCandidates(const std::string& executable,
+                                              const std::string& name) {
     std::vector<std::string> paths;
     const size_t slash = executable.rfind('/');
     if (slash != std::string::npos) {

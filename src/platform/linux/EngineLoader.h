@@ -44,9 +44,12 @@ private:
     std::string m_failure;
 };
 
-// Where an installed program's module is, relative to its executable first
-// (a tree installed under another prefix, a package unpacked elsewhere),
-// then beside the executable (the build tree), then the configured place.
+// Where an installed program's file `name` of its module directory is,
+// relative to its executable first (a tree installed under another prefix,
+// a package unpacked elsewhere), then beside the executable (the build
+// tree), then the configured place.
+std::vector<std::string> ModuleFileCandidates(const std::string& executable,
+                                              const std::string& name);
 std::vector<std::string> EngineModuleCandidates(const std::string& executable);
 
 // How the module is opened: RTLD_NOW, so that a module that does not fit
