@@ -39,6 +39,7 @@ struct Recorder : IHtmlWindowEvents {
     std::vector<Call> calls;
     std::vector<unsigned> keys;
     std::vector<bool> activations;
+    std::vector<bool> lost;  // OnPageLost's `reloading`, in order
     int closeRequests = 0;
     // Runs inside OnExternalCall, where the window's data must be current.
     std::function<void(const Call&)> onCall;
@@ -56,6 +57,7 @@ struct Recorder : IHtmlWindowEvents {
     void OnCloseRequest() override { ++closeRequests; }
     void OnKey(unsigned keyval) override { keys.push_back(keyval); }
     void OnActivate(bool active) override { activations.push_back(active); }
+    void OnPageLost(bool reloading) override { lost.push_back(reloading); }
 
     int TopLevelLoads() const {
         int n = 0;

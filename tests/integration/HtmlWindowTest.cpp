@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "desktop/CWebPage.h"
+#include "desktop/CrashLoopGuard.h"
 #include "integration/HtmlWindowHarness.h"
 #include "platform/linux/ResScheme.h"
 #include "platform/linux/WebKitHtmlWindow.h"
@@ -419,6 +420,31 @@ TEST_F(HtmlWindowTest, OwnPagesShareOneWebProcessThatComesBackAfterACrash) {
         return events.TopLevelLoads() > loads && secondEvents.TopLevelLoads() > secondLoads;
     }));
     EXPECT_EQ(Call(*window, "record", {"back"})->value, R"(["back"])");
+}
+
+TEST_F(HtmlWindowTest, AProcessThatKeepsDyingIsNotStartedAgainUntilAPageNeedsIt) {
+    int loads = events.TopLevelLoads();
+    for (int death = 1; death <= CrashLoopGuard::kGiveUpAt; ++death) {
+        // Killed once the page is back: a process killed while it starts
+        // takes the engine in this process down with it.
+        if (death > 1) {
+            ASSERT_TRUE(RunUntil([&] { return events.TopLevelLoads() > loads; }));
+        }
+        const auto shared = WebProcesses();
+        ASSERT_EQ(shared.size(), 1u);
+        loads = events.TopLevelLoads();
+        kill(shared[0], SIGKILL);
+        ASSERT_TRUE(RunUntil([&] { return events.lost.size() == std::size_t(death); }));
+    }
+    EXPECT_EQ(events.lost, (std::vector<bool>{true, true, false}));
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    EXPECT_TRUE(WebProcesses().empty());
+
+    Recorder laterEvents;
+    auto later = factory->Create(HtmlWindowDescription{}, &laterEvents);
+    ASSERT_TRUE(LoadAndWait(*later, laterEvents, kPage));
+    EXPECT_EQ(WebProcesses().size(), 1u);
 }
 
 TEST_F(HtmlWindowTest, LocalFilesAreRefusedAndResourcesLoadById) {

@@ -32,17 +32,25 @@ WebKitWebView* WebContext::Anchor() {
     // Made with the first own page rather than with the context: starting
     // its web process takes a while, and what is made before the first
     // window (the tray item) need not wait for it.
-    if (m_anchor) return m_anchor;
+    if (m_anchor) {
+        // Its process, once ended, is started again for the page that needs
+        // it and not at once: one that dies as it starts would otherwise be
+        // started for ever, with no window left to give up on it.
+        if (m_anchorLost) webkit_web_view_load_uri(m_anchor, "about:blank");
+        m_anchorLost = false;
+        return m_anchor;
+    }
     // Own pages relate to this view, which no window holds, so the shared
     // process outlives any of their windows.
     m_anchor = WEBKIT_WEB_VIEW(g_object_ref_sink(g_object_new(
         WEBKIT_TYPE_WEB_VIEW, "web-context", m_context, "settings", m_settings, nullptr)));
     webkit_web_view_load_uri(m_anchor, "about:blank");
-    // Views made after the shared process ended join the one started here.
     g_signal_connect(m_anchor, "web-process-terminated",
-                     G_CALLBACK(+[](WebKitWebView* anchor, WebKitWebProcessTerminationReason,
-                                    gpointer) { webkit_web_view_load_uri(anchor, "about:blank"); }),
-                     nullptr);
+                     G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason,
+                                    gpointer self) {
+                         static_cast<WebContext*>(self)->m_anchorLost = true;
+                     }),
+                     this);
     return m_anchor;
 }
 

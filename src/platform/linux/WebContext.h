@@ -36,5 +36,6 @@ private:
     WebKitWebContext* m_context = nullptr;
     WebKitSettings* m_settings = nullptr;
     WebKitWebView* m_anchor = nullptr;  // holds the own pages' shared process
+    bool m_anchorLost = false;          // its process ended since it last loaded
     GTlsCertificate* m_authority = nullptr;
 };
