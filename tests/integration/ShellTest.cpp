@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -147,14 +148,18 @@ TEST_F(ShellTest, TheBrowserGetsTheUsersEnvironmentNotOurEngineSettings) {
     g_unsetenv("__EGL_VENDOR_LIBRARY_FILENAMES");
     g_unsetenv("__EGL_VENDOR_LIBRARY_DIRS");
     g_setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "0", TRUE);  // the user's own
-    // A program whose EGL driver has no library beside its file does not
-    // name it; one with both does.
+    // A program whose EGL driver has no library beside its file, or one
+    // that does not load, does not name it; one with both does.
     const std::string program = Env("XDG_DATA_HOME") + "/program";
     g_mkdir_with_parents(program.c_str(), 0700);
     std::ofstream(program + "/murmel-no-gl.json") << "{}";
     UseEngineEnvironment(program + "/murmel-alarm");
     EXPECT_EQ(g_getenv("__EGL_VENDOR_LIBRARY_FILENAMES"), nullptr);
-    std::ofstream(program + "/murmel-no-gl.so") << "";
+    std::ofstream(program + "/murmel-no-gl.so") << "\x7f" "ELF cut short";
+    UseEngineEnvironment(program + "/murmel-alarm");
+    EXPECT_EQ(g_getenv("__EGL_VENDOR_LIBRARY_FILENAMES"), nullptr);
+    std::filesystem::copy_file(MURMEL_NO_GL_LIBRARY, program + "/murmel-no-gl.so",
+                               std::filesystem::copy_options::overwrite_existing);
     UseEngineEnvironment(program + "/murmel-alarm");
     EXPECT_EQ(Env("__EGL_VENDOR_LIBRARY_FILENAMES"), program + "/murmel-no-gl.json");
     EXPECT_STREQ(g_getenv("GDK_GL"), "disable");

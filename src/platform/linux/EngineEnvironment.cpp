@@ -1,5 +1,6 @@
 #include "platform/linux/EngineEnvironment.h"
 
+#include <dlfcn.h>
 #include <glib.h>
 
 #include "platform/linux/EngineLoader.h"
@@ -32,6 +33,18 @@ void Use(const char* name, const char* value) {
     g_set.emplace_back(name);
 }
 
+// A driver the dispatcher could not load would leave every web process
+// without an EGL display, and each would stop as it starts: the desktop's
+// driver is better than that. One that loads is kept loaded, as the
+// dispatcher loads it in this process in any case.
+bool LoadsAsEglDriver(const std::string& library) {
+    void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return false;
+    if (dlsym(handle, "__egl_Main")) return true;
+    dlclose(handle);
+    return false;
+}
+
 // Without it, WebKit's EGL display in this process and in each web process
 // loads the desktop's GL driver: with Mesa some 20 MiB a process and a few
 // dozen milliseconds of its start, for GL that no view of ours uses. A user
@@ -41,7 +54,7 @@ void UseNoGlDriver(const std::string& executable) {
     for (const std::string& file : ModuleFileCandidates(executable, "murmel-no-gl.json")) {
         const std::string directory = file.substr(0, file.rfind('/'));
         if (g_file_test(file.c_str(), G_FILE_TEST_IS_REGULAR) &&
-            g_file_test((directory + "/murmel-no-gl.so").c_str(), G_FILE_TEST_IS_REGULAR)) {
+            LoadsAsEglDriver(directory + "/murmel-no-gl.so")) {
             Use("__EGL_VENDOR_LIBRARY_FILENAMES", file.c_str());
             return;
         }
