@@ -155,7 +155,7 @@ TEST_F(ShellTest, TheBrowserGetsTheUsersEnvironmentNotOurEngineSettings) {
     std::ofstream(program + "/murmel-no-gl.json") << "{}";
     UseEngineEnvironment(program + "/murmel-alarm");
     EXPECT_EQ(g_getenv("__EGL_VENDOR_LIBRARY_FILENAMES"), nullptr);
-    std::ofstream(program + "/murmel-no-gl.so") << "\x7f" "ELF cut short";
+    std::ofstream(program + "/murmel-no-gl.so") << "\177ELF cut short";
     UseEngineEnvironment(program + "/murmel-alarm");
     EXPECT_EQ(g_getenv("__EGL_VENDOR_LIBRARY_FILENAMES"), nullptr);
     std::filesystem::copy_file(MURMEL_NO_GL_LIBRARY, program + "/murmel-no-gl.so",

@@ -45,12 +45,12 @@ WebKitWebView* WebContext::Anchor() {
     m_anchor = WEBKIT_WEB_VIEW(g_object_ref_sink(g_object_new(
         WEBKIT_TYPE_WEB_VIEW, "web-context", m_context, "settings", m_settings, nullptr)));
     webkit_web_view_load_uri(m_anchor, "about:blank");
-    g_signal_connect(m_anchor, "web-process-terminated",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason,
-                                    gpointer self) {
-                         static_cast<WebContext*>(self)->m_anchorLost = true;
-                     }),
-                     this);
+    g_signal_connect(
+        m_anchor, "web-process-terminated",
+        G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self) {
+            static_cast<WebContext*>(self)->m_anchorLost = true;
+        }),
+        this);
     return m_anchor;
 }
 
