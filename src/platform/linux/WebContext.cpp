@@ -57,6 +57,8 @@ WebKitWebView* WebContext::Anchor() {
 WebContext::~WebContext() {
     if (m_authority) g_object_unref(m_authority);
     if (m_anchor) {
+        // Its handler refers to this context, which the view may outlive.
+        g_signal_handlers_disconnect_by_data(m_anchor, this);
         gtk_widget_destroy(GTK_WIDGET(m_anchor));
         g_object_unref(m_anchor);
     }
